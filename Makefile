@@ -1,0 +1,30 @@
+# The two commands of this project: `make run` and `make test`.
+# Both install what is missing first (tools/setup.sh holds the one package list).
+JOBS ?= $(shell nproc)
+
+.PHONY: run test setup build build-asan bench clean
+
+setup:
+	@bash tools/setup.sh
+
+build: setup
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build -j $(JOBS)
+
+build-asan: setup
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON >/dev/null
+	cmake --build build-asan -j $(JOBS)
+
+run: build
+	./build/velmo
+
+test: build build-asan
+	cd build && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	cmake --build build --target benchmarks -j $(JOBS)
+	./build/bench/velmo_bench
+
+clean:
+	rm -rf build build-asan

@@ -1,0 +1,61 @@
+#include "framework/runtime/object.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <unordered_set>
+
+#include "framework/runtime/class_table.h"
+
+namespace {
+// Every object alive, so that a lock or release of a dead object is caught.
+std::unordered_set<const Object*>& live() {
+  static std::unordered_set<const Object*> objects;
+  return objects;
+}
+
+[[noreturn]] void fatal(const char* what) {
+  std::fprintf(stderr, "framework: %s\n", what);
+  std::abort();
+}
+}  // namespace
+
+Object::Object(ClassTable* cls) : cls_(cls) { live().insert(this); }
+Object::~Object() { live().erase(this); }
+
+AnyFunction Object::instanceHandler(std::string_view event) const {
+  for (const auto& [name, fn] : instanceHandlers_)
+    if (name == event) return fn;
+  return nullptr;
+}
+
+void Object::setInstanceHandler(const String& event, AnyFunction handler) {
+  for (auto& [name, fn] : instanceHandlers_)
+    if (name == event.view()) {
+      fn = handler;
+      return;
+    }
+  instanceHandlers_.emplace_back(event, handler);
+}
+
+void RuntimeLockObject(Object* o) {
+  if (o == nullptr) return;
+  if (!fw::isAlive(o)) fatal("an object was locked after it was freed");
+  ++o->references_;
+}
+
+void RuntimeUnlockObject(Object* o) {
+  if (o == nullptr) return;
+  if (!fw::isAlive(o) || o->references_ <= 0)
+    fatal("an object was released more often than it was locked");
+  if (--o->references_ > 0) return;
+  // The clean-up hooks run from the object's own class up to the root, while the
+  // object is still whole; then the C++ object goes.
+  for (ClassTable* c = o->cls_; c != nullptr; c = c->parent)
+    if (c->exitHook) c->exitHook(o);
+  delete o;
+}
+
+namespace fw {
+std::size_t liveObjectCount() { return live().size(); }
+bool isAlive(const Object* o) { return live().count(o) != 0; }
+}  // namespace fw

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the program, its tests and its benchmarks need.
+# The one list of packages for the whole project: extend it here and nowhere else.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev libgl-dev
+  libfluidsynth-dev fluid-soundfont-gm
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xdotool imagemagick x11-utils
+  pulseaudio pulseaudio-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Some packages this program needs are missing. Install them with:" >&2
+  echo "  sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
