@@ -17,7 +17,7 @@ struct WindowSlot {
     Show, ShowWithin, ShowModalWithin, Hide, Close, Refresh, RefreshRect, ShowModal,
     NewDragItem, AcceptTextDrop, AcceptPictureDrop, AcceptFileDrop, AcceptMacDataDrop,
     AcceptRawDataDrop, Control, SetFocus, DrawInto, _DrawBackground, UpdateNow, _AddControl,
-    _AddMenuHandler, Window_, Operator_Convert, __New, _Move, Maximize, Minimize, Restore,
+    _AddMenuHandler, Window, Operator_Convert, __New, _Move, Maximize, Minimize, Restore,
     _Update, _CallMoved, _EnableMenuItems, _CallActivated, _CallDeactivated,
     _HandleMenuCommand, _UnifiedClose, _CallMouseDown, _CallResized, _CallResizing,
     _RemoveControl, _MouseEnter, _MouseExit, _MouseMove, _Paint, _MouseWheel, _KeyDown,
