@@ -1,0 +1,47 @@
+// velmo_bench [NAME...]: runs every section, or those whose names are given.
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "bench/bench.h"
+
+namespace bench {
+namespace {
+
+struct Entry {
+  const char* name;
+  Section run;
+};
+
+std::vector<Entry>& sections() {
+  static std::vector<Entry> all;
+  return all;
+}
+
+bool wanted(const char* name, int argc, char** argv) {
+  if (argc < 2) return true;
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], name) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+bool addSection(const char* name, Section run) {
+  sections().push_back({name, run});
+  return true;
+}
+
+}  // namespace bench
+
+int main(int argc, char** argv) {
+  for (const auto& section : bench::sections()) {
+    if (!bench::wanted(section.name, argc, argv)) continue;
+    std::printf("== %s ==\n", section.name);
+    std::fflush(stdout);
+    section.run();
+    std::printf("\n");
+  }
+  return 0;
+}

@@ -1,0 +1,322 @@
+#include "framework/sound/fluidsynth_synthesiser.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "framework/sound/fluid_log.h"
+
+// How the soundfont is loaded, measured by velmo_bench ("sound: soundfont loading") on
+// FluidR3_GM (148 MB) from a warm page cache; start-up is what the constructor costs:
+//                                     start-up   first note possible   resident memory
+//   full load, caller's thread         ~115 ms          ~115 ms             +161 MB
+//   dynamic samples, caller's thread    ~24 ms           ~24 ms              +25 MB
+//   full load, loader thread             ~8 ms          ~115 ms             +161 MB
+//   dynamic samples, loader thread       ~4 ms           ~30 ms              +25 MB
+// So the font loads on a loader thread with dynamic sample loading: start-up waits only
+// for FluidSynth itself, memory holds the samples of the programs in use, and a note-on
+// that comes before the load ends waits the few ms left instead of being lost. A
+// program change then reads that program's samples on the calling thread the first
+// time (1-2 ms); the audio thread renders on meanwhile, so nothing clicks.
+
+namespace fw {
+namespace {
+
+// The output: 2 periods of 128 frames at 48 kHz buffer 5.3 ms. 48 kHz is the rate
+// sound servers usually run at, which spares them a resampler.
+constexpr double kSampleRate = 48000.0;
+constexpr int kPeriodSize = 128;
+constexpr int kPeriods = 2;
+// One note sounds at a time, so the gain can be above FluidSynth's 0.2 for polyphony.
+constexpr double kGain = 0.5;
+constexpr int kChannel = 0;
+// Longest a note-on waits for the soundfont before it is dropped: the UI must not
+// freeze on a disk that hangs.
+constexpr auto kLoadWait = std::chrono::seconds(5);
+
+constexpr const char* kSoundfontFolder = "/usr/share/sounds/sf2/";
+// file name          (Debian package)
+constexpr const char* kSoundfontFiles[] = {
+    "default-GM.sf2",  // the system's choice (an alternative link)
+    "FluidR3_GM.sf2",  // fluid-soundfont-gm
+    "TimGM6mb.sf2",    // timgm6mb-soundfont
+};
+constexpr const char* kSoundfontPackage = "fluid-soundfont-gm";
+
+struct SettingsDeleter {
+  void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); }
+};
+struct SynthDeleter {
+  void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); }
+};
+struct DriverDeleter {
+  void operator()(fluid_audio_driver_t* d) const { delete_fluid_audio_driver(d); }
+};
+
+void reportOnStderr(const std::string& line) {
+  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
+  std::fflush(stderr);
+}
+
+std::string joined(const std::vector<std::string>& items, const char* last) {
+  std::string text;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) text += i + 1 == items.size() ? last : ", ";
+    text += items[i];
+  }
+  return text;
+}
+
+std::string withReason(std::string line) {
+  std::string reason = lastFluidError();
+  if (!reason.empty()) line += " (" + reason + ")";
+  return line;
+}
+
+bool isFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+}  // namespace
+
+std::vector<std::string> defaultSoundfonts() {
+  std::vector<std::string> paths;
+  for (const char* file : kSoundfontFiles) paths.push_back(std::string(kSoundfontFolder) + file);
+  return paths;
+}
+
+struct FluidSynthSynthesiser::Impl {
+  enum class Load { Pending, Loaded, Failed };
+
+  FluidSynthOptions options;
+  std::unique_ptr<fluid_settings_t, SettingsDeleter> settings;
+  std::unique_ptr<fluid_synth_t, SynthDeleter> synth;
+  std::unique_ptr<fluid_audio_driver_t, DriverDeleter> driver;
+  std::string driverName;
+  std::thread loader;
+
+  std::mutex mutex;  // guards load and soundfont, shared with the loader
+  std::condition_variable loadEnded;
+  Load load = Load::Pending;
+  std::string soundfont;
+
+  // The UI thread's own state.
+  bool silent = false;      // nothing will ever sound: calls are ignored
+  bool ready = false;       // the font is loaded and pendingProgram applied
+  int pendingProgram = -1;  // the last program change made before the load ended
+
+  ~Impl() { shutDown(); }
+
+  void report(const std::string& line) const {
+    if (options.report)
+      options.report(line);
+    else
+      reportOnStderr(line);
+  }
+
+  bool configure() {
+    settings.reset(new_fluid_settings());
+    if (!settings) return false;
+    fluid_settings_t* s = settings.get();
+    fluid_settings_setnum(s, "synth.sample-rate", kSampleRate);
+    fluid_settings_setnum(s, "synth.gain", kGain);
+    // Pinning 150 MB of samples fails without privileges and only warns.
+    fluid_settings_setint(s, "synth.lock-memory", 0);
+    fluid_settings_setint(s, "synth.dynamic-sample-loading", options.dynamicSampleLoading ? 1 : 0);
+    fluid_settings_setint(s, "audio.period-size", kPeriodSize);
+    fluid_settings_setint(s, "audio.periods", kPeriods);
+    fluid_settings_setint(s, "audio.pulseaudio.adjust-latency", 1);
+    synth.reset(new_fluid_synth(s));
+    return synth != nullptr;
+  }
+
+  bool openDriver() {
+    for (const std::string& name : options.drivers) {
+      if (fluid_settings_setstr(settings.get(), "audio.driver", name.c_str()) != FLUID_OK) continue;
+      driver.reset(new_fluid_audio_driver(settings.get(), synth.get()));
+      if (driver) {
+        driverName = name;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // On the loader thread (or the constructor's): the first candidate that loads wins.
+  void loadSoundfont(const std::vector<std::string>& candidates) {
+    for (const std::string& path : candidates) {
+      // SoundFont 2 only: other files would reach libinstpatch, which logs to stderr.
+      if (!fluid_is_soundfont(path.c_str())) continue;
+      // Presets are not reset on all 16 channels: with dynamic sample loading that would
+      // read the drum kit of channel 9 too. Only channel 0 plays, and it starts on the
+      // piano like every General MIDI channel.
+      const int id = fluid_synth_sfload(synth.get(), path.c_str(), 0);
+      if (id != FLUID_FAILED) {
+        fluid_synth_program_select(synth.get(), kChannel, id, 0, 0);
+        {
+          std::lock_guard lock(mutex);
+          soundfont = path;
+        }
+        endLoad(Load::Loaded);
+        return;
+      }
+    }
+    report(withReason("no sound: could not load the soundfont " + joined(candidates, " or ")));
+    endLoad(Load::Failed);
+  }
+
+  // The loader thread's body: nothing may escape a thread.
+  void loadSoundfontGuarded(const std::vector<std::string>& candidates) noexcept {
+    try {
+      loadSoundfont(candidates);
+    } catch (...) {
+      endLoad(Load::Failed);
+    }
+  }
+
+  void endLoad(Load result) noexcept {
+    std::lock_guard lock(mutex);
+    if (load == Load::Pending) load = result;
+    loadEnded.notify_all();
+  }
+
+  // True when calls may go to FluidSynth; applies the kept program change on the
+  // first such call. Waits for the load only when asked to.
+  bool readyToPlay(bool wait) {
+    if (ready) return true;
+    if (silent) return false;
+    std::unique_lock lock(mutex);
+    if (wait) loadEnded.wait_for(lock, kLoadWait, [this] { return load != Load::Pending; });
+    const Load now = load;
+    lock.unlock();
+    if (now == Load::Pending) return false;
+    if (now == Load::Failed) {
+      becomeSilent();
+      return false;
+    }
+    ready = true;
+    if (pendingProgram >= 0) fluid_synth_program_change(synth.get(), kChannel, pendingProgram);
+    return true;
+  }
+
+  void becomeSilent() {
+    silent = true;
+    shutDown();
+  }
+
+  // Loader first (it uses the synth), then the driver (its thread renders the synth).
+  void shutDown() {
+    if (loader.joinable()) loader.join();
+    driver.reset();
+    synth.reset();
+    settings.reset();
+  }
+};
+
+FluidSynthSynthesiser::FluidSynthSynthesiser(FluidSynthOptions options)
+    : impl_(std::make_unique<Impl>()) {
+  Impl& d = *impl_;
+  d.options = std::move(options);
+  quietFluidLog();
+  clearFluidError();
+
+  std::vector<std::string> candidates;
+  for (const std::string& path : d.options.soundfonts)
+    if (isFile(path)) candidates.push_back(path);
+  if (candidates.empty()) {
+    d.report("no sound: no General MIDI soundfont at " + joined(d.options.soundfonts, " or ") +
+             "; install the package " + kSoundfontPackage);
+    d.becomeSilent();
+    return;
+  }
+  if (!d.configure()) {
+    d.report(withReason("no sound: FluidSynth could not be started"));
+    d.becomeSilent();
+    return;
+  }
+  if (d.options.audioOutput && !d.openDriver()) {
+    d.report(withReason("no sound: could not open an audio output with " +
+                        joined(d.options.drivers, " or ")));
+    d.becomeSilent();
+    return;
+  }
+  if (d.options.loadInBackground) {
+    d.loader = std::thread([&d, candidates] { d.loadSoundfontGuarded(candidates); });
+  } else {
+    d.loadSoundfont(candidates);
+  }
+}
+
+FluidSynthSynthesiser::~FluidSynthSynthesiser() = default;
+
+void FluidSynthSynthesiser::programChange(int program) {
+  if (impl_->readyToPlay(false))
+    fluid_synth_program_change(impl_->synth.get(), kChannel, program);
+  else
+    impl_->pendingProgram = program;
+}
+
+void FluidSynthSynthesiser::noteOn(int note, int velocity) {
+  if (impl_->readyToPlay(true)) fluid_synth_noteon(impl_->synth.get(), kChannel, note, velocity);
+}
+
+void FluidSynthSynthesiser::noteOff(int note) {
+  // Before the load ends no note can be sounding, so there is nothing to end.
+  if (impl_->readyToPlay(false)) fluid_synth_noteoff(impl_->synth.get(), kChannel, note);
+}
+
+bool FluidSynthSynthesiser::waitUntilReady() {
+  return impl_->readyToPlay(true);
+}
+
+std::string FluidSynthSynthesiser::soundfont() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->soundfont;
+}
+
+std::string FluidSynthSynthesiser::driver() const {
+  return impl_->driverName;
+}
+
+double FluidSynthSynthesiser::configuredBufferMs() const {
+  if (!impl_->settings) return 0.0;
+  int periodSize = 0;
+  int periods = 0;
+  double rate = 0.0;
+  fluid_settings_getint(impl_->settings.get(), "audio.period-size", &periodSize);
+  fluid_settings_getint(impl_->settings.get(), "audio.periods", &periods);
+  fluid_settings_getnum(impl_->settings.get(), "synth.sample-rate", &rate);
+  return rate > 0.0 ? 1000.0 * periodSize * periods / rate : 0.0;
+}
+
+void FluidSynthSynthesiser::render(std::span<float> left, std::span<float> right) {
+  const size_t frames = std::min(left.size(), right.size());
+  if (impl_->driver || !impl_->readyToPlay(true)) {
+    std::fill(left.begin(), left.end(), 0.0f);
+    std::fill(right.begin(), right.end(), 0.0f);
+    return;
+  }
+  fluid_synth_write_float(impl_->synth.get(), static_cast<int>(frames), left.data(), 0, 1,
+                          right.data(), 0, 1);
+}
+
+std::unique_ptr<Synthesiser> openSystemSynthesiser() noexcept {
+  try {
+    return std::make_unique<FluidSynthSynthesiser>();
+  } catch (const std::exception& e) {
+    reportOnStderr(std::string("no sound: the synthesiser could not be opened: ") + e.what());
+  } catch (...) {
+    reportOnStderr("no sound: the synthesiser could not be opened");
+  }
+  return makeSilentSynthesiser();
+}
+
+}  // namespace fw

@@ -1,0 +1,75 @@
+#pragma once
+// The synthesiser of the desktop: FluidSynth playing a General MIDI soundfont on the
+// desktop's sound server (PulseAudio, or PipeWire through its PulseAudio interface),
+// else on ALSA. It plays on MIDI channel 0, one program at a time.
+//
+// Opening never throws and never blocks on the soundfont: the font loads on a thread
+// of its own (see the .cpp for the measurements behind that). When no soundfont or no
+// sound device is found, one line says so and the synthesiser plays nothing.
+//
+// Apart from the loader thread, every call must come from one thread (the UI thread).
+
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "framework/sound/synthesiser.h"
+
+namespace fw {
+
+// The soundfonts looked for, in order of preference (Debian's General MIDI fonts).
+std::vector<std::string> defaultSoundfonts();
+
+struct FluidSynthOptions {
+  std::vector<std::string> soundfonts = defaultSoundfonts();
+  // Audio drivers tried in order. JACK is never among them: trying it may start a
+  // JACK server of its own.
+  std::vector<std::string> drivers = {"pulseaudio", "alsa"};
+  // False: no audio device at all; samples are pulled with render() (offline).
+  bool audioOutput = true;
+  bool loadInBackground = true;
+  // FluidSynth's dynamic sample loading: only the samples of selected presets in memory.
+  bool dynamicSampleLoading = true;
+  // Where the one line about a missing soundfont or device goes (may be called from
+  // the loader thread). Empty: standard error, prefixed with the program's name.
+  std::function<void(const std::string&)> report;
+};
+
+class FluidSynthSynthesiser : public Synthesiser {
+ public:
+  explicit FluidSynthSynthesiser(FluidSynthOptions options = {});
+  ~FluidSynthSynthesiser() override;
+  FluidSynthSynthesiser(const FluidSynthSynthesiser&) = delete;
+  FluidSynthSynthesiser& operator=(const FluidSynthSynthesiser&) = delete;
+
+  // Program changes made before the soundfont is loaded are kept and applied once it
+  // is. A note-on waits for the load (bounded), so the first note is not lost.
+  void programChange(int program) override;
+  void noteOn(int note, int velocity) override;
+  void noteOff(int note) override;
+
+  // Waits for the soundfont; true when notes will sound (a font is loaded and, unless
+  // offline, a device is open).
+  bool waitUntilReady();
+  // The soundfont in use, the audio driver that opened ("" when none) and the output
+  // buffering a driver is configured with, in milliseconds (0 when silent).
+  std::string soundfont() const;
+  std::string driver() const;
+  double configuredBufferMs() const;
+
+  // Offline only (audioOutput false): synthesises left.size() frames of stereo into the
+  // two buffers, which must be the same size. Silence when nothing can sound.
+  void render(std::span<float> left, std::span<float> right);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The synthesiser that fw::synthesiser() opens on first use: FluidSynth with the
+// default options, or a silent one (after one line on stderr) if even that fails.
+std::unique_ptr<Synthesiser> openSystemSynthesiser() noexcept;
+
+}  // namespace fw
