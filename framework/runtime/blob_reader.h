@@ -29,6 +29,8 @@ std::vector<BlobEntry> readBlob(std::span<const uint8_t> blob);
 
 // Sets each property named in the blob on the object, through its class's property
 // table (inherited entries included), in blob order. The blob is decoded in full first,
-// so a malformed blob changes nothing. A key the class has no property for raises
-// UnsupportedFormatException, except the keys that belong to no class, which are skipped.
+// so a malformed blob changes nothing. A key the class has no property for, a property
+// without a setter, or a value of another type than the property's raises
+// UnsupportedFormatException naming the key and the byte offset; the keys that belong to
+// no class are skipped. An exception from a property's own setter passes on as it is.
 void _SetProperties(Object* object, const String& blob);

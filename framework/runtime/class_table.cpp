@@ -1,12 +1,15 @@
 #include "framework/runtime/class_table.h"
 
 #include <memory>
+#include <unordered_set>
 
 namespace {
-// Class tables live until the process ends; this list owns them.
+// Class tables live until the process ends; this list owns them. It is never destroyed:
+// objects held by statics may still be released during exit, and their release reads
+// their class's clean-up hooks.
 std::vector<std::unique_ptr<ClassTable>>& allTables() {
-  static std::vector<std::unique_ptr<ClassTable>> tables;
-  return tables;
+  static auto* tables = new std::vector<std::unique_ptr<ClassTable>>;
+  return *tables;
 }
 
 ClassTable* keep(std::unique_ptr<ClassTable> t) {
@@ -22,7 +25,9 @@ void inheritInto(std::vector<T>& own, const std::vector<T>& inherited, int32_t c
   own.resize(static_cast<std::size_t>(count));
 }
 
-Object* newPlainObject(ClassTable* cls) { return new Object(cls); }
+Object* newPlainObject(ClassTable* cls) {
+  return new Object(cls);
+}
 }  // namespace
 
 ClassTable* RuntimeNewClass(ClassTable* parent, int32_t memberCount, int32_t interfaceCount,
@@ -109,16 +114,24 @@ const MemberEntry* findMember(const ClassTable* cls, std::string_view name) {
 }
 
 int findEvent(const ClassTable* cls, std::string_view name) {
-  for (std::size_t i = 0; i < cls->events.size(); ++i)
+  for (std::size_t i = cls->events.size(); i-- > 0;)
     if (cls->events[i].name == name) return static_cast<int>(i);
   return -1;
+}
+
+std::string_view internSignature(std::string_view signature) {
+  // Node-based, so the text of an element never moves; never destroyed, like the tables.
+  static auto* texts = new std::unordered_set<std::string>;
+  return *texts->emplace(signature).first;
 }
 
 Attribute scopeAttribute(std::string_view scope) {
   return Attribute{"__Scope", String(scope), true, true};
 }
 
-Attribute hiddenAttribute() { return Attribute{"Hidden", String(), false, false}; }
+Attribute hiddenAttribute() {
+  return Attribute{"Hidden", String(), false, false};
+}
 
 std::vector<std::string> signatureCodes(std::string_view sig) {
   // "%" result "%" parameters; an object code runs to its closing angle bracket.
@@ -130,7 +143,9 @@ std::vector<std::string> signatureCodes(std::string_view sig) {
   std::string_view rest = sig.substr(second + 1);
   while (!rest.empty()) {
     std::size_t len = 1;
-    if (rest[0] == 'o') {
+    if (rest[0] == 'o' && rest.size() > 1 && rest[1] == '<') {
+      // "o<Class>"; a bare "o" (an object of any class, as C++ callers write it) is one
+      // letter long.
       std::size_t close = rest.find('>');
       len = close == std::string_view::npos ? rest.size() : close + 1;
     } else if (rest.size() > 1 && rest[1] >= '0' && rest[1] <= '9') {

@@ -26,7 +26,8 @@ struct Attribute {
 using AttributeList = std::vector<Attribute>;
 
 // One slot of a method table: the function and the signature it was stored with, so a
-// call through the table can check that it calls what it thinks it calls.
+// call through the table can check that it calls what it thinks it calls. The signature
+// must outlive the table: a literal, or a slot made by fw::slot, which keeps a copy.
 struct MethodSlot {
   AnyFunction fn = nullptr;
   std::string_view signature;
@@ -114,7 +115,9 @@ bool inheritsFrom(const ClassTable* cls, const ClassTable* ancestor);
 bool implements(const ClassTable* cls, const ClassTable* interface);
 const PropertyEntry* findProperty(const ClassTable* cls, std::string_view name);
 const MemberEntry* findMember(const ClassTable* cls, std::string_view name);
-int findEvent(const ClassTable* cls, std::string_view name);  // -1 when the class has none
+// Index in the event table; -1 when the class has none. Like the finders above, a
+// class's own entry wins over an inherited one of the same name.
+int findEvent(const ClassTable* cls, std::string_view name);
 const InterfaceRecord* findInterface(const ClassTable* cls, const ClassTable* interface);
 
 // Attribute helpers for builders.
@@ -126,6 +129,7 @@ std::vector<std::string> signatureCodes(std::string_view signature);
 bool signaturesMatch(std::string_view stored, std::string_view expected);
 
 // Codes of C++ types, for checking a call against a stored signature.
+// clang-format off
 template <class T> constexpr std::string_view typeCode();
 template <> constexpr std::string_view typeCode<void>() { return ""; }
 template <> constexpr std::string_view typeCode<bool>() { return "b"; }
@@ -138,6 +142,7 @@ template <> constexpr std::string_view typeCode<const String&>() { return "s"; }
 template <> constexpr std::string_view typeCode<String>() { return "s"; }
 template <> constexpr std::string_view typeCode<Object*>() { return "o"; }
 template <> constexpr std::string_view typeCode<ClassTable*>() { return "t"; }
+// clang-format on
 
 template <class R, class... A>
 std::string signatureOf() {
@@ -164,9 +169,13 @@ R callMethod(Object* self, std::size_t index, std::type_identity_t<A>... args) {
   return reinterpret_cast<R (*)(Object*, A...)>(table[index].fn)(self, args...);
 }
 
+// A copy of the signature text that lives until the process ends, so a slot never refers
+// to a temporary string.
+std::string_view internSignature(std::string_view signature);
+
 template <class R, class... A>
 MethodSlot slot(R (*fn)(Object*, A...), std::string_view signature) {
-  return MethodSlot{reinterpret_cast<AnyFunction>(fn), signature};
+  return MethodSlot{reinterpret_cast<AnyFunction>(fn), internSignature(signature)};
 }
 
 }  // namespace fw
@@ -177,8 +186,8 @@ template <class T>
 Ref<T> RuntimeCheckCast(Object* o, ClassTable* cls) {
   if (o == nullptr) return nullptr;
   if (!fw::inheritsFrom(o->classTable(), cls) && !fw::implements(o->classTable(), cls))
-    throw IllegalCastException("an object of class " + o->classTable()->name.str() +
-                               " is not a " + cls->name.str());
+    throw IllegalCastException("an object of class " + o->classTable()->name.str() + " is not a " +
+                               cls->name.str());
   T* typed = dynamic_cast<T*>(o);
   if (typed == nullptr)
     throw IllegalCastException("an object of class " + o->classTable()->name.str() +

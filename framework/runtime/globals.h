@@ -10,7 +10,8 @@
 // A Double uniform in [0, 1). The generator is seeded once per run.
 double Rnd();
 // The Unicode code point of the first character of UTF-8 text; 0 for empty text.
-// A malformed first byte gives the byte's own value, so every input has a code.
+// A malformed first character (stray continuation byte, truncated, overlong, surrogate or
+// beyond U+10FFFF) gives its first byte's value, so every input has a code.
 int32_t Asc(const String& text);
 // The decimal text of n ("-12", "90").
 String Str(int32_t n);

@@ -57,7 +57,8 @@ decltype(auto) argumentAs(const Value& v) {
 namespace Introspection {
 
 // Calls fn as R(Object*, A...) with the arguments unboxed from the list and boxes its
-// result (an object result is a new reference, which the box takes over). A list of the wrong length or types raises IllegalCastException.
+// result (an object result is a new reference, which the box takes over). A list of the
+// wrong length or types raises IllegalCastException.
 template <class R, class... A>
 Value Invoke(AnyFunction fn, Object* self, std::span<const Value> args) {
   if (args.size() != sizeof...(A))

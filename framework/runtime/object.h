@@ -17,10 +17,14 @@ using AnyFunction = void (*)();
 
 class Object {
  public:
+  // A null class table stands for the root class.
   explicit Object(ClassTable* cls);
   Object(const Object&) = delete;
   Object& operator=(const Object&) = delete;
   virtual ~Object();
+  // The root class's table (fw::objectClass()), so that generic code can name T::__Lookup
+  // for Object as for every other class.
+  static ClassTable* __Lookup();
 
   ClassTable* classTable() const { return cls_; }
   int32_t referenceCount() const { return references_; }
@@ -34,6 +38,7 @@ class Object {
   friend void RuntimeUnlockObject(Object*);
   ClassTable* cls_;
   int32_t references_ = 1;
+  bool finalizing_ = false;  // its clean-up hooks are running
   std::vector<std::pair<String, AnyFunction>> instanceHandlers_;
 };
 
@@ -83,8 +88,13 @@ class Ref {
   }
 
   T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  T& operator*() const { return *p_; }
+  // Using a nil reference raises the nil-object exception, as the framework does for
+  // any object used where none is.
+  T* operator->() const {
+    if (p_ == nullptr) fw::throw_nil_object();
+    return p_;
+  }
+  T& operator*() const { return *operator->(); }
   explicit operator bool() const { return p_ != nullptr; }
   // Gives the reference away to the caller, who must release it.
   T* release() { return std::exchange(p_, nullptr); }
