@@ -22,7 +22,7 @@ class Control : public Object {
 
   String Name() const;
   int32_t Index() const;
-  // The window the control is registered on (not counted; nil before registration).
+  // The window that made or registered the control (not counted; nil before either).
   Window* ownerWindow() const;
 
   struct Impl;
@@ -45,8 +45,25 @@ class RectControl : public Control {
   int32_t Height() const;
   bool Visible() const;
   bool Enabled() const;
+  // The setters move, resize, show or enable the widget at once.
+  void setLeft(int32_t left);
+  void setTop(int32_t top);
+  void setWidth(int32_t width);
+  void setHeight(int32_t height);
+  void setVisible(bool visible);
+  void setEnabled(bool enabled);
   // The Qt widget behind the control, for the platform layer and widget tests only.
   QWidget* widget() const;
+
+ protected:
+  // Called after Width or Height changed (a Slider takes its orientation from its shape).
+  virtual void geometryChanged() {}
+};
+
+// Slots of RectControl's method table (Control has no methods of its own), in its order.
+// Every class derived from RectControl starts its own method table with these.
+struct RectControlSlot {
+  enum : std::size_t { Constructor, Refresh, kCount };
 };
 
 class Oval : public RectControl {
@@ -68,6 +85,13 @@ class Slider : public RectControl {
   void setValue(int32_t v);
   int32_t Minimum() const;
   int32_t Maximum() const;
+  // A range change re-clamps the value the code asked for last, so a Value set before
+  // the Maximum that admits it survives (Minimum 1, Value 8, Maximum 20 ends at 8).
+  void setMinimum(int32_t v);
+  void setMaximum(int32_t v);
+
+ protected:
+  void geometryChanged() override;
 };
 
 class PopupMenu : public RectControl {
@@ -89,6 +113,7 @@ class PushButton : public RectControl {
   explicit PushButton(ClassTable* cls);
   static ClassTable* __Lookup();
   String Caption() const;
+  void setCaption(const String& caption);
   bool Bold() const;
   float TextSize() const;
   void setTextSize(float size);
@@ -146,6 +171,13 @@ class Timer : public Object {
 
  private:
   std::unique_ptr<Impl> impl_;
+};
+
+// What Window.NewDragItem hands out; drags are not carried out on this platform.
+class DragItem : public Object {
+ public:
+  explicit DragItem(ClassTable* cls);
+  static ClassTable* __Lookup();
 };
 
 // The interfaces: actionSource (objects that raise "Action") and _PaneChild (children of

@@ -1,0 +1,115 @@
+// Mouse and keyboard as a person uses them: presses and keys are sent to the window's Qt
+// window, which hands them on as it would for real input.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QWidget>
+
+#include "tests/framework/controls_fixture.h"
+
+using namespace controls_test;
+
+namespace {
+
+class InputTest : public WindowFixture {};
+
+using Log = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(InputTest, APressGoesToThePadWhoseCircleHoldsItTheLastCreatedWhereTheyOverlap) {
+  click(window(), {70, 70});    // Big's centre: Big's circle only
+  click(window(), {95, 95});    // in both circles: Small, registered later, wins
+  click(window(), {110, 110});  // Small's centre
+  click(window(), {82, 82});    // in Small's rectangle but only in Big's circle
+  EXPECT_EQ(logged("MouseDown"), (Log{"MouseDown Big 50 50", "MouseDown Small 15 15",
+                                      "MouseDown Small 30 30", "MouseDown Big 62 62"}));
+}
+
+TEST_F(InputTest, APressInsideARectangleButOutsideEveryCircleReachesNoPad) {
+  click(window(), {22, 22});    // Big's top-left corner
+  click(window(), {117, 23});   // Big's top-right corner
+  click(window(), {138, 138});  // Small's bottom-right corner
+  click(window(), {390, 200});  // bare background
+  EXPECT_TRUE(logged("MouseDown").empty());
+}
+
+TEST_F(InputTest, AHiddenOrDisabledPadTakesNoPress) {
+  find<Oval>("Small")->setVisible(false);
+  click(window(), {95, 95});
+  find<Oval>("Big")->setEnabled(false);
+  click(window(), {70, 70});
+  EXPECT_EQ(logged("MouseDown"), (Log{"MouseDown Big 75 75"}));
+}
+
+TEST_F(InputTest, TypedKeysReachKeyDownAsTheirTextAndArrowsAsCodes28To31) {
+  key(window(), Qt::Key_Z, "z");
+  key(window(), Qt::Key_Space, " ");
+  key(window(), Qt::Key_Left, "");
+  key(window(), Qt::Key_Right, "");
+  key(window(), Qt::Key_Up, "");
+  key(window(), Qt::Key_Down, "");
+  key(window(), Qt::Key_E, QString::fromUtf8("\xC3\xA9"));  // é: two bytes of UTF-8
+  EXPECT_EQ(logged("KeyDown"), (Log{"KeyDown 122", "KeyDown 32", "KeyDown 28", "KeyDown 29",
+                                    "KeyDown 30", "KeyDown 31", "KeyDown 195 169"}));
+}
+
+TEST_F(InputTest, AutoRepeatAndKeysWithoutTextRaiseNothing) {
+  key(window(), Qt::Key_A, "a");
+  key(window(), Qt::Key_A, "a", /*autoRepeat=*/true);
+  key(window(), Qt::Key_Shift, "");
+  key(window(), Qt::Key_F5, "");
+  EXPECT_EQ(logged("KeyDown"), (Log{"KeyDown 97"}));
+}
+
+TEST_F(InputTest, CtrlQReachesNoKeyDown) {
+  key(window(), Qt::Key_Q, QString(QChar(17)), false, Qt::ControlModifier);
+  EXPECT_TRUE(logged("KeyDown").empty());
+}
+
+TEST_F(InputTest, NoControlTakesTheFocusSoKeysAfterClicksStillReachTheWindow) {
+  auto slider = find<Slider>("Slider");
+  auto button = find<PushButton>("Button");
+  auto popup = find<PopupMenu>("Popup");
+  for (QWidget* w : {slider->widget(), button->widget(), popup->widget(),
+                     find<TextField>("textfield")->widget(), find<Oval>("Big")->widget()})
+    EXPECT_EQ(w->focusPolicy(), Qt::NoFocus);
+
+  window().widget()->activateWindow();
+  ASSERT_TRUE(processUntil([&] { return window().widget()->isActiveWindow(); }));
+  click(window(), {20, 278});   // on the slider's groove
+  click(window(), {250, 265});  // on the button
+  EXPECT_EQ(logged("Action"), (Log{"Action Button"}));
+  const int sliderValue = slider->Value();
+  for (QWidget* w : {slider->widget(), button->widget(), popup->widget()})
+    EXPECT_FALSE(w->hasFocus());
+
+  key(window(), Qt::Key_Space, " ");
+  key(window(), Qt::Key_Right, "");
+  EXPECT_EQ(logged("Action"), (Log{"Action Button"})) << "the space bar pressed the button";
+  EXPECT_EQ(slider->Value(), sliderValue) << "an arrow moved the slider";
+  EXPECT_EQ(logged("KeyDown"), (Log{"KeyDown 32", "KeyDown 29"}));
+}
+
+TEST_F(InputTest, AClickOnTheSliderRaisesValueChangedOnce) {
+  auto slider = find<Slider>("Slider");
+  const int before = slider->Value();
+  click(window(), {105, 278});  // the right end of the groove: a page up
+  EXPECT_NE(slider->Value(), before);
+  EXPECT_EQ(logged("ValueChanged"),
+            (Log{"ValueChanged Slider " + std::to_string(slider->Value())}));
+}
+
+TEST_F(InputTest, AnExceptionInAHandlerIsReportedAndGoesNoFurther) {
+  auto throwing = +[](Object*, int32_t, int32_t) -> bool { throw NilObjectException(); };
+  _InstallInstanceEventHandler(find<Object>("Big").get(), "MouseDown",
+                               reinterpret_cast<AnyFunction>(throwing));
+  testing::internal::CaptureStderr();
+  click(window(), {70, 70});
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("velmo: unhandled NilObjectException"), std::string::npos) << err;
+  click(window(), {110, 110});
+  EXPECT_EQ(logged("MouseDown"), (Log{"MouseDown Small 30 30"})) << "events still arrive";
+}
