@@ -1,0 +1,62 @@
+// The main window's "KeyDown": the computer keyboard plays the pads. Every key first shows
+// its decimal code in the hidden text field; a key of the table then runs its one action.
+// The result is False for every key.
+
+#include "framework/runtime/globals.h"
+#include "keyboard/key_table.h"
+#include "pads/centre_reset.h"
+#include "pads/playing.h"
+#include "window/lookup.h"
+#include "window/velmo.h"
+
+namespace {
+
+using keyboard::KeyRow;
+
+void naturalKey(Object* self, const KeyRow& row) {
+  if (row.instrumentStep) pads::applyInstrument(self);
+  pads::centreReset(self);
+  pads::noteOff(self);
+  const int32_t note = pads::noteOn(self, row.baseNote);
+  pads::lightPad(self, row.pad);
+  pads::recordLastPitch(note);
+}
+
+// A sharp key leaves the instrument alone, and ends the last note before the reset.
+void sharpKey(Object* self, const KeyRow& row) {
+  pads::noteOff(self);
+  pads::centreReset(self);
+  const int32_t note = pads::noteOn(self, row.baseNote);
+  pads::lightPad(self, row.pad);
+  pads::recordLastPitch(note);
+}
+
+// The space bar ends the last note without starting one; App.LastPitch keeps its value.
+void spaceBar(Object* self) {
+  pads::applyInstrument(self);
+  pads::centreReset(self);
+  pads::noteOff(self);
+}
+
+// Moves the slider's Value by the step. The slider keeps its own range, and its
+// "ValueChanged" handler carries the new Value into the playing state.
+void sliderStep(Object* self, const KeyRow& row) {
+  const int32_t value = findControl<Slider>(self, row.slider)->Value();
+  findControl<Slider>(self, row.slider)->setValue(pads::shifted(value, row.step));
+}
+
+}  // namespace
+
+bool VELMO::Event_KeyDown(Object* self, const String& key) {
+  findControl<TextField>(self, "textfield")->setText(Str(Asc(key)));
+
+  const KeyRow* row = keyboard::findKey(Asc(key));
+  if (row == nullptr) return false;
+  switch (row->kind) {
+    case keyboard::NaturalKey: naturalKey(self, *row); break;
+    case keyboard::SharpKey: sharpKey(self, *row); break;
+    case keyboard::Space: spaceBar(self); break;
+    case keyboard::SliderStep: sliderStep(self, *row); break;
+  }
+  return false;
+}
