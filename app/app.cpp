@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "framework/runtime/introspection.h"
+#include "framework/runtime/reflection.h"
 #include "window/lookup.h"
 #include "window/velmo.h"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "framework/runtime/introspection.h"
+#include "framework/runtime/reflection.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "framework/runtime/blob_reader.h"
-#include "framework/runtime/introspection.h"
+#include "framework/runtime/reflection.h"
 #include "pads/pad_press.h"
 #include "window/control_table.h"
 #include "window/property_blobs.h"

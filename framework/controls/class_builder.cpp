@@ -36,31 +36,31 @@ Value defaultFor(std::string_view type) {
 
 }  // namespace
 
-ClassTable* makeClass(const ClassSpec& spec) {
-  const ClassTable& p = *spec.parent;
+ClassTable* makeClass(const ClassShape& shape) {
+  const ClassTable& p = *shape.parent;
   ClassTable* t = RuntimeNewClass(
-      spec.parent, count(p.members.size()), count(p.interfaces.size() + spec.interfaces.size()),
-      count(p.events.size() + spec.events.size()), 0,
-      count(p.properties.size() + spec.properties.size() + spec.shared.size() + spec.stored.size()),
+      shape.parent, count(p.members.size()), count(p.interfaces.size() + shape.interfaces.size()),
+      count(p.events.size() + shape.events.size()), 0,
+      count(p.properties.size() + shape.properties.size() + shape.shared.size() + shape.stored.size()),
       1);
-  t->name = String(spec.name);
+  t->name = String(shape.name);
   t->attributes[0] = scopeAttribute("Public");
   t->methods = p.methods;
-  t->methods.insert(t->methods.end(), spec.methods.begin(), spec.methods.end());
+  t->methods.insert(t->methods.end(), shape.methods.begin(), shape.methods.end());
   std::size_t e = p.events.size();
-  for (const char* name : spec.events) t->events[e++].name = String(name);
+  for (const char* name : shape.events) t->events[e++].name = String(name);
   std::size_t i = p.properties.size();
-  for (const auto& row : spec.properties) fillProperty(t->properties[i++], row);
-  for (const auto& row : spec.shared) fillProperty(t->properties[i++], row);
-  for (const auto& row : spec.stored) fillProperty(t->properties[i++], row);
+  for (const auto& row : shape.properties) fillProperty(t->properties[i++], row);
+  for (const auto& row : shape.shared) fillProperty(t->properties[i++], row);
+  for (const auto& row : shape.stored) fillProperty(t->properties[i++], row);
   std::size_t r = p.interfaces.size();
-  for (ClassTable* iface : spec.interfaces) {
+  for (ClassTable* iface : shape.interfaces) {
     InterfaceRecord& rec = t->interfaces[r++];
     rec.interface = iface;
     rec.methodCount = count(iface->methods.size());
     rec.methods = RuntimeNewVtable(rec.methodCount);
   }
-  if (spec.factory) t->factory = spec.factory;
+  if (shape.factory) t->factory = shape.factory;
   return t;
 }
 

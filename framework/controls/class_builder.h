@@ -25,7 +25,7 @@ struct PropRow {
   bool isPublic = true;
 };
 
-struct ClassSpec {
+struct ClassShape {
   std::string_view name = {};
   ClassTable* parent = nullptr;
   std::span<const MethodSlot> methods = {};      // own methods, appended after the parent's
@@ -39,7 +39,7 @@ struct ClassSpec {
 
 // Builds the class table. Interface records of own interfaces get the interface table and
 // its method count; the caller stores their functions.
-ClassTable* makeClass(const ClassSpec& spec);
+ClassTable* makeClass(const ClassShape& shape);
 
 // The values of properties that are only kept, by name.
 class PropertyBag {

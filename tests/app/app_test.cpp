@@ -1,7 +1,7 @@
 // The application object: its class table, the accessor, and its "Open" handler.
 
 #include "app/startup.h"
-#include "framework/runtime/introspection.h"
+#include "framework/runtime/reflection.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/recording_sound.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "framework/runtime/introspection.h"
+#include "framework/runtime/reflection.h"
 #include "tests/framework/runtime_test_classes.h"
 
 using runtime_test::Gadget;
