@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "framework/runtime/reflection.h"
+#include "pads/playing.h"
 #include "window/lookup.h"
 #include "window/velmo.h"
 
@@ -84,11 +85,7 @@ void _NewAppInstance() {
 }
 
 void App::Event_Open(Object*) {
-  {
-    Ref<Window> window = VELMO();
-    auto player = findControl<NotePlayer>(window.get(), "NotePlayer1");
-    player->PlayNote(fw::nonNil(::App())->LastPitch, 0);
-  }
+  pads::noteOff(VELMO().get());
   Ref<Window> window = VELMO();
   auto popup = findControl<PopupMenu>(window.get(), "MusicPopupMenu");
   fw::nonNil(::App())->MyInstrument = popup->ListIndex() + 1;

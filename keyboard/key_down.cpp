@@ -13,24 +13,6 @@ namespace {
 
 using keyboard::KeyRow;
 
-void naturalKey(Object* self, const KeyRow& row) {
-  if (row.instrumentStep) pads::applyInstrument(self);
-  pads::centreReset(self);
-  pads::noteOff(self);
-  const int32_t note = pads::noteOn(self, row.baseNote);
-  pads::lightPad(self, row.pad);
-  pads::recordLastPitch(note);
-}
-
-// A sharp key leaves the instrument alone, and ends the last note before the reset.
-void sharpKey(Object* self, const KeyRow& row) {
-  pads::noteOff(self);
-  pads::centreReset(self);
-  const int32_t note = pads::noteOn(self, row.baseNote);
-  pads::lightPad(self, row.pad);
-  pads::recordLastPitch(note);
-}
-
 // The space bar ends the last note without starting one; App.LastPitch keeps its value.
 void spaceBar(Object* self) {
   pads::applyInstrument(self);
@@ -53,8 +35,10 @@ bool VELMO::Event_KeyDown(Object* self, const String& key) {
   const KeyRow* row = keyboard::findKey(Asc(key));
   if (row == nullptr) return false;
   switch (row->kind) {
-    case keyboard::NaturalKey: naturalKey(self, *row); break;
-    case keyboard::SharpKey: sharpKey(self, *row); break;
+    case keyboard::NaturalKey:
+      pads::playNatural(self, row->baseNote, row->pad, row->instrumentStep);
+      break;
+    case keyboard::SharpKey: pads::playSharp(self, row->baseNote, row->pad); break;
     case keyboard::Space: spaceBar(self); break;
     case keyboard::SliderStep: sliderStep(self, *row); break;
   }

@@ -18,26 +18,10 @@ Object* required(const Ref<Object>& object) {
   return object.get();
 }
 
-// The four variants. `self` is the window; `me` the pressed pad, which only the wing
-// variants use (paintPad tests it for nil at the step that paints it): the centre ones
-// find every control, the pressed pad too, by name.
-
-void centreNatural(Object* self, const Pad& pad) {
-  applyInstrument(self);
-  centreReset(self);
-  noteOff(self);
-  const int32_t note = noteOn(self, pad.baseNote);
-  lightPad(self, pad.name);
-  recordLastPitch(note);
-}
-
-void centreSharp(Object* self, const Pad& pad) {
-  noteOff(self);
-  centreReset(self);
-  const int32_t note = noteOn(self, pad.baseNote);
-  lightPad(self, pad.name);
-  recordLastPitch(note);
-}
+// The wing variants; the centre ones are the sequences note keys share (playing.h).
+// `self` is the window; `me` the pressed pad, which only the wing variants use (paintPad
+// tests it for nil at the step that paints it): the centre ones find every control, the
+// pressed pad too, by name.
 
 void wingNatural(Object* self, Object* me, const Pad& pad) {
   applyInstrument(self);
@@ -66,9 +50,9 @@ bool mouseDown(Object* padControl, int32_t /*x*/, int32_t /*y*/) {
   Object* window = required(self);
   if constexpr (pad.group == Centre) {
     if constexpr (pad.kind == Natural)
-      centreNatural(window, pad);
+      playNatural(window, pad.baseNote, pad.name, true);
     else
-      centreSharp(window, pad);
+      playSharp(window, pad.baseNote, pad.name);
   } else {
     if constexpr (pad.kind == Natural)
       wingNatural(window, me.get(), pad);

@@ -1,6 +1,7 @@
 #include "pads/playing.h"
 
 #include "app/app.h"
+#include "pads/centre_reset.h"
 #include "pads/pad_table.h"
 #include "window/lookup.h"
 
@@ -39,6 +40,24 @@ void lightPad(Object* window, std::string_view padName) {
   const auto pad = findPad(padName);
   if (!pad) RaiseNilObjectException();
   findControl<Oval>(window, padName)->setFillColor(litColour(pad->baseNote));
+}
+
+void playNatural(Object* window, int32_t baseNote, std::string_view padName,
+                 bool withInstrument) {
+  if (withInstrument) applyInstrument(window);
+  centreReset(window);
+  noteOff(window);
+  const int32_t note = noteOn(window, baseNote);
+  lightPad(window, padName);
+  recordLastPitch(note);
+}
+
+void playSharp(Object* window, int32_t baseNote, std::string_view padName) {
+  noteOff(window);
+  centreReset(window);
+  const int32_t note = noteOn(window, baseNote);
+  lightPad(window, padName);
+  recordLastPitch(note);
 }
 
 }  // namespace pads

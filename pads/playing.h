@@ -42,4 +42,12 @@ void paintPad(Object* pad, Color colour);
 // The name must be one of the pad table's.
 void lightPad(Object* window, std::string_view padName);
 
+// The two sequences that centre pads and note keys share, each lighting the pad found by
+// its name and ending with App.LastPitch := the note started:
+//   natural: [instrument], centre reset, note-off, note-on, light
+//   sharp:   note-off, centre reset, note-on, light (never the instrument)
+void playNatural(Object* window, int32_t baseNote, std::string_view padName,
+                 bool withInstrument);
+void playSharp(Object* window, int32_t baseNote, std::string_view padName);
+
 }  // namespace pads

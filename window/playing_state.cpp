@@ -3,6 +3,7 @@
 // values when the window and its controls open.
 
 #include "app/app.h"
+#include "pads/playing.h"
 #include "window/lookup.h"
 #include "window/velmo.h"
 
@@ -18,11 +19,6 @@ constexpr int32_t kOpeningVelocity = 64;
 constexpr int32_t velocityOf(int32_t sliderValue) { return 160 - 6 * sliderValue; }
 // Popup row r names General MIDI instrument r + 1.
 constexpr int32_t instrumentOf(int32_t listIndex) { return listIndex + 1; }
-
-void noteOffForLastPitch(Object* window) {
-  auto player = findControl<NotePlayer>(window, "NotePlayer1");
-  player->PlayNote(fw::nonNil(App())->LastPitch, 0);
-}
 
 }  // namespace
 
@@ -47,7 +43,7 @@ void VELMO::VelocitySlider_ValueChanged(Object* control) {
 
 void VELMO::MusicPopupMenu_Change(Object* control) {
   auto [self, me] = RuntimeSwapSelfAndMe(control);
-  noteOffForLastPitch(self.get());
+  pads::noteOff(self.get());
   Ref<Window> window = ::VELMO();
   const int32_t row = findControl<PopupMenu>(window.get(), "MusicPopupMenu")->ListIndex();
   fw::nonNil(App())->MyInstrument = instrumentOf(row);
@@ -55,7 +51,7 @@ void VELMO::MusicPopupMenu_Change(Object* control) {
 
 void VELMO::MusicPopupMenu_Open(Object* control) {
   auto [self, me] = RuntimeSwapSelfAndMe(control);
-  noteOffForLastPitch(self.get());
+  pads::noteOff(self.get());
   auto popup = RuntimeCheckCast<PopupMenu>(me.get(), PopupMenu::__Lookup());
   fw::nonNil(App())->MyInstrument = instrumentOf(fw::nonNil(popup)->ListIndex());
 }
