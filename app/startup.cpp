@@ -14,8 +14,16 @@ void* pluginEntrypoints = nullptr;
 }  // namespace
 
 void initialize() {
+  // The framework's classes first, the program's own last: each table is built once,
+  // here or by its first lookup, whichever comes first.
+  DragItem::__Lookup();
   Window::__Lookup();
   Application::__Lookup();
+  for (ClassTable* (*lookup)() : {&Control::__Lookup, &RectControl::__Lookup, &Oval::__Lookup,
+                                  &Slider::__Lookup, &PopupMenu::__Lookup, &PushButton::__Lookup,
+                                  &TextField::__Lookup, &NotePlayer::__Lookup, &Timer::__Lookup,
+                                  &actionSource__Lookup, &_PaneChild__Lookup})
+    lookup();
   VELMO::__ctblinit();
   VELMO::Mytimer::__ctblinit();
   App::__ctblinit();

@@ -71,12 +71,11 @@ ClassTable* Application::__Lookup() {
       fw::slot(&nothing, "%%"),                     // __DependencyList
   };
   static_assert(std::size(kSlots) == ApplicationSlot::kCount, "one function per slot");
-  static ClassTable* table = fw::build::makeClass(
-      {.name = "Application",
-       .parent = fw::objectClass(),
-       .methods = kSlots,
-       .events = kApplicationEvents,
-       .factory = [](ClassTable* cls) -> Object* { return new Application(cls); }});
+  static ClassTable* table = fw::build::makeClass({.name = "Application",
+                                                   .parent = fw::objectClass(),
+                                                   .methods = kSlots,
+                                                   .events = kApplicationEvents,
+                                                   .factory = fw::build::newObject<Application>});
   return table;
 }
 

@@ -6,13 +6,16 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "framework/runtime/class_table.h"
+#include "framework/runtime/reflection.h"
 
 namespace fw::build {
 
@@ -37,9 +40,41 @@ struct ClassShape {
   ObjectFactory factory = nullptr;               // null: the parent's
 };
 
+// The factory of a class whose C++ type is T.
+template <class T>
+Object* newObject(ClassTable* cls) {
+  return new T(cls);
+}
+
 // Builds the class table. Interface records of own interfaces get the interface table and
 // its method count; the caller stores their functions.
 ClassTable* makeClass(const ClassShape& shape);
+
+// Boxed accessors for property rows, so that a row names what it reads and writes instead
+// of spelling out the boxing. Self(o) is the object, or its state, that holds the
+// property (it refuses any other object); Member is a data member of it or its getter or
+// setter; each of Then(o) shows a written value.
+template <auto Self, auto Member>
+Value getter(Object* o) {
+  return Value(std::invoke(Member, Self(o)));
+}
+
+template <class M>
+struct SetterArg;
+template <class C, class A>
+struct SetterArg<void (C::*)(A)> {
+  using Type = std::remove_cvref_t<A>;
+};
+
+template <auto Self, auto Member, auto... Then>
+void setter(Object* o, const Value& v) {
+  using M = decltype(Member);
+  if constexpr (std::is_member_function_pointer_v<M>)
+    (Self(o).*Member)(fw::unbox<typename SetterArg<M>::Type>(v));
+  else
+    Self(o).*Member = fw::unbox<typename fw::FieldTraits<M>::Type>(v);
+  (Then(o), ...);
+}
 
 // The values of properties that are only kept, by name.
 class PropertyBag {

@@ -6,7 +6,9 @@
 #include "framework/controls/window_impl.h"
 #include "framework/runtime/delegate.h"
 
+using fw::build::getter;
 using fw::build::PropRow;
+using fw::build::setter;
 using fw::build::StoredKey;
 using fw::controls::as;
 
@@ -14,23 +16,20 @@ namespace {
 
 // ---- Control -------------------------------------------------------------------------
 
-// name             type  getter                                        setter
+Control::Impl& parts(Object* o) {
+  return as<Control>(o).impl();
+}
+
+using I = Control::Impl;
+
+// name                 type  getter                         setter
 constexpr PropRow kControlProps[] = {
-    {"Name", "s", [](Object* o) -> Value { return as<Control>(o).impl().name; },
-     [](Object* o, const Value& v) { as<Control>(o).impl().name = fw::unbox<String>(v); }},
-    {"Index", "i4", [](Object* o) -> Value { return as<Control>(o).impl().index; },
-     [](Object* o, const Value& v) { as<Control>(o).impl().index = fw::unbox<int32_t>(v); }},
-    {"TabPanelIndex", "i4", [](Object* o) -> Value { return as<Control>(o).impl().tabPanelIndex; },
-     [](Object* o, const Value& v) {
-       as<Control>(o).impl().tabPanelIndex = fw::unbox<int32_t>(v);
-     }},
+    {"Name", "s", getter<&parts, &I::name>, setter<&parts, &I::name>},
+    {"Index", "i4", getter<&parts, &I::index>, setter<&parts, &I::index>},
+    {"TabPanelIndex", "i4", getter<&parts, &I::tabPanelIndex>, setter<&parts, &I::tabPanelIndex>},
 };
 
 constexpr const char* kControlEvents[] = {"Open", "Close"};
-
-Object* newControl(ClassTable* cls) {
-  return new Control(cls);
-}
 
 // ---- RectControl ---------------------------------------------------------------------
 
@@ -38,20 +37,16 @@ RectControl& rect(Object* o) {
   return as<RectControl>(o);
 }
 
-// name           type  getter                                    setter
+using R = RectControl;
+
+// name           type  getter                     setter
 constexpr PropRow kRectProps[] = {
-    {"Left", "i4", [](Object* o) -> Value { return rect(o).Left(); },
-     [](Object* o, const Value& v) { rect(o).setLeft(fw::unbox<int32_t>(v)); }},
-    {"Top", "i4", [](Object* o) -> Value { return rect(o).Top(); },
-     [](Object* o, const Value& v) { rect(o).setTop(fw::unbox<int32_t>(v)); }},
-    {"Width", "i4", [](Object* o) -> Value { return rect(o).Width(); },
-     [](Object* o, const Value& v) { rect(o).setWidth(fw::unbox<int32_t>(v)); }},
-    {"Height", "i4", [](Object* o) -> Value { return rect(o).Height(); },
-     [](Object* o, const Value& v) { rect(o).setHeight(fw::unbox<int32_t>(v)); }},
-    {"Visible", "b", [](Object* o) -> Value { return rect(o).Visible(); },
-     [](Object* o, const Value& v) { rect(o).setVisible(fw::unbox<bool>(v)); }},
-    {"Enabled", "b", [](Object* o) -> Value { return rect(o).Enabled(); },
-     [](Object* o, const Value& v) { rect(o).setEnabled(fw::unbox<bool>(v)); }},
+    {"Left", "i4", getter<&rect, &R::Left>, setter<&rect, &R::setLeft>},
+    {"Top", "i4", getter<&rect, &R::Top>, setter<&rect, &R::setTop>},
+    {"Width", "i4", getter<&rect, &R::Width>, setter<&rect, &R::setWidth>},
+    {"Height", "i4", getter<&rect, &R::Height>, setter<&rect, &R::setHeight>},
+    {"Visible", "b", getter<&rect, &R::Visible>, setter<&rect, &R::setVisible>},
+    {"Enabled", "b", getter<&rect, &R::Enabled>, setter<&rect, &R::setEnabled>},
     {"HelpTag", "s", [](Object* o) -> Value { return fw::build::bagOf(o).get("HelpTag", "s"); },
      [](Object* o, const Value& v) {
        fw::build::bagOf(o).set("HelpTag", "s", v);
@@ -74,10 +69,6 @@ void refresh(Object* self) {
   if (QWidget* w = rect(self).widget()) w->update();
 }
 
-Object* newRectControl(ClassTable* cls) {
-  return new RectControl(cls);
-}
-
 }  // namespace
 
 Control::Control(ClassTable* cls) : Object(cls), impl_(std::make_unique<Impl>()) {}
@@ -93,7 +84,7 @@ ClassTable* Control::__Lookup() {
                                                    .parent = fw::objectClass(),
                                                    .events = kControlEvents,
                                                    .properties = kControlProps,
-                                                   .factory = newControl});
+                                                   .factory = fw::build::newObject<Control>});
   return table;
 }
 
@@ -120,7 +111,7 @@ ClassTable* RectControl::__Lookup() {
                                                    .events = kRectEvents,
                                                    .properties = kRectProps,
                                                    .stored = kRectStoredRows,
-                                                   .factory = newRectControl});
+                                                   .factory = fw::build::newObject<RectControl>});
   return table;
 }
 

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "framework/controls/class_builder.h"
@@ -47,14 +48,15 @@ S& stateOf(const Control& c) {
   return static_cast<S&>(*slot);
 }
 
-// The object as C++ type T, for property accessors; IllegalCastException otherwise.
+// The object as C++ type T, for property accessors and methods; otherwise an
+// IllegalCastException that says what is wrong with the object.
 template <class T>
-T& as(Object* o) {
+T& as(Object* o, std::string_view wrong = "does not have this property") {
   if (o == nullptr) RaiseNilObjectException();
   T* t = dynamic_cast<T*>(o);
   if (t == nullptr)
-    throw IllegalCastException("an object of class " + o->classTable()->name.str() +
-                               " does not have this property");
+    throw IllegalCastException("an object of class " + o->classTable()->name.str() + " " +
+                               std::string(wrong));
   return *t;
 }
 

@@ -94,7 +94,19 @@ class Slider : public RectControl {
   void geometryChanged() override;
 };
 
-class PopupMenu : public RectControl {
+// A control that shows text in a font of its own: PopupMenu, PushButton and TextField.
+// A C++ base only; their runtime classes derive from RectControl's directly.
+class TextControl : public RectControl {
+ public:
+  using RectControl::RectControl;
+  // The setters show the new size or unit on the widget at once.
+  float TextSize() const;
+  void setTextSize(float size);
+  uint8_t TextUnit() const;
+  void setTextUnit(uint8_t unit);
+};
+
+class PopupMenu : public TextControl {
  public:
   explicit PopupMenu(ClassTable* cls);
   static ClassTable* __Lookup();
@@ -102,35 +114,23 @@ class PopupMenu : public RectControl {
   void setListIndex(int32_t row);
   int32_t ListCount() const;
   String List(int32_t row) const;
-  float TextSize() const;
-  void setTextSize(float size);
-  uint8_t TextUnit() const;
-  void setTextUnit(uint8_t unit);
 };
 
-class PushButton : public RectControl {
+class PushButton : public TextControl {
  public:
   explicit PushButton(ClassTable* cls);
   static ClassTable* __Lookup();
   String Caption() const;
   void setCaption(const String& caption);
   bool Bold() const;
-  float TextSize() const;
-  void setTextSize(float size);
-  uint8_t TextUnit() const;
-  void setTextUnit(uint8_t unit);
 };
 
-class TextField : public RectControl {
+class TextField : public TextControl {
  public:
   explicit TextField(ClassTable* cls);
   static ClassTable* __Lookup();
   String Text() const;
   void setText(const String& text);
-  float TextSize() const;
-  void setTextSize(float size);
-  uint8_t TextUnit() const;
-  void setTextUnit(uint8_t unit);
 };
 
 // Plays notes on the process's synthesiser. Not on screen.

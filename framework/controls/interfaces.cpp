@@ -1,3 +1,4 @@
+#include "framework/controls/class_builder.h"
 #include "framework/controls/controls.h"
 
 ClassTable* actionSource__Lookup() {
@@ -18,7 +19,7 @@ ClassTable* DragItem::__Lookup() {
     ClassTable* t = RuntimeNewClass(fw::objectClass(), 0, 0, 0, 0, 0, 1);
     t->name = "DragItem";
     t->attributes[0] = fw::scopeAttribute("Public");
-    t->factory = [](ClassTable* cls) -> Object* { return new DragItem(cls); };
+    t->factory = fw::build::newObject<DragItem>;
     return t;
   }();
   return table;

@@ -2,7 +2,9 @@
 #include "framework/sound/note_gate.h"
 #include "framework/sound/synthesiser.h"
 
+using fw::build::getter;
 using fw::build::PropRow;
+using fw::build::setter;
 using fw::controls::as;
 
 namespace {
@@ -18,18 +20,14 @@ PlayerState& state(const NotePlayer& p) {
   return fw::controls::stateOf<PlayerState>(p);
 }
 
-// name           type  getter                                          setter
+// name              type  getter                                      setter
 constexpr PropRow kPlayerProps[] = {
-    {"Instrument", "i4", [](Object* o) -> Value { return player(o).Instrument(); },
-     [](Object* o, const Value& v) { player(o).setInstrument(fw::unbox<int32_t>(v)); }},
+    {"Instrument", "i4", getter<&player, &NotePlayer::Instrument>,
+     setter<&player, &NotePlayer::setInstrument>},
 };
 
 void playNote(Object* self, int32_t note, int32_t velocity) {
   player(self).PlayNote(note, velocity);
-}
-
-Object* newPlayer(ClassTable* cls) {
-  return new NotePlayer(cls);
 }
 
 }  // namespace
@@ -43,7 +41,7 @@ ClassTable* NotePlayer::__Lookup() {
                                                    .parent = Control::__Lookup(),
                                                    .methods = kSlots,
                                                    .properties = kPlayerProps,
-                                                   .factory = newPlayer});
+                                                   .factory = fw::build::newObject<NotePlayer>});
   return table;
 }
 

@@ -4,7 +4,9 @@
 
 #include "framework/controls/control_impl.h"
 
+using fw::build::getter;
 using fw::build::PropRow;
+using fw::build::setter;
 using fw::controls::as;
 
 namespace {
@@ -62,17 +64,16 @@ void repaint(const Oval& o) {
   w->update();
 }
 
-// name            type  getter                                      setter
+// name            type  getter                             setter
 constexpr PropRow kOvalProps[] = {
-    {"FillColor", "c", [](Object* o) -> Value { return oval(o).FillColor(); },
-     [](Object* o, const Value& v) { oval(o).setFillColor(fw::unbox<Color>(v)); }},
-    {"BorderWidth", "i4", [](Object* o) -> Value { return oval(o).BorderWidth(); },
+    {"FillColor", "c", getter<&oval, &Oval::FillColor>, setter<&oval, &Oval::setFillColor>},
+    {"BorderWidth", "i4", getter<&oval, &Oval::BorderWidth>,
      [](Object* o, const Value& v) {
        int32_t width = fw::unbox<int32_t>(v);
        state(oval(o)).borderWidth = width < 0 ? 0 : width;
        repaint(oval(o));
      }},
-    {"BorderColor", "c", [](Object* o) -> Value { return oval(o).BorderColor(); },
+    {"BorderColor", "c", getter<&oval, &Oval::BorderColor>,
      [](Object* o, const Value& v) {
        state(oval(o)).border = fw::unbox<Color>(v);
        repaint(oval(o));
@@ -80,10 +81,6 @@ constexpr PropRow kOvalProps[] = {
 };
 
 constexpr const char* kOvalEvents[] = {"MouseDown", "MouseUp", "MouseDrag"};
-
-Object* newOval(ClassTable* cls) {
-  return new Oval(cls);
-}
 
 }  // namespace
 
@@ -97,7 +94,7 @@ ClassTable* Oval::__Lookup() {
                                                    .parent = RectControl::__Lookup(),
                                                    .events = kOvalEvents,
                                                    .properties = kOvalProps,
-                                                   .factory = newOval});
+                                                   .factory = fw::build::newObject<Oval>});
   return table;
 }
 

@@ -6,7 +6,9 @@
 #include "framework/controls/text_font.h"
 #include "framework/runtime/delegate.h"
 
+using fw::build::getter;
 using fw::build::PropRow;
+using fw::build::setter;
 using fw::build::StoredKey;
 using fw::controls::as;
 using fw::controls::toQString;
@@ -77,9 +79,9 @@ String joinRows(const std::vector<String>& rows) {
 constexpr PropRow kPopupProps[] = {
     {"InitialValue", "s", [](Object* o) -> Value { return joinRows(state(popup(o)).rows); },
      [](Object* o, const Value& v) { setRows(popup(o), splitRows(fw::unbox<String>(v))); }},
-    {"ListIndex", "i4", [](Object* o) -> Value { return popup(o).ListIndex(); },
-     [](Object* o, const Value& v) { popup(o).setListIndex(fw::unbox<int32_t>(v)); }},
-    {"ListCount", "i4", [](Object* o) -> Value { return popup(o).ListCount(); }, nullptr},
+    {"ListIndex", "i4", getter<&popup, &PopupMenu::ListIndex>,
+     setter<&popup, &PopupMenu::setListIndex>},
+    {"ListCount", "i4", getter<&popup, &PopupMenu::ListCount>, nullptr},
     {"Text", "s", [](Object* o) -> Value { return popup(o).List(popup(o).ListIndex()); }, nullptr},
 };
 
@@ -107,13 +109,9 @@ String list(Object* self, int32_t row) {
   return popup(self).List(row);
 }
 
-Object* newPopup(ClassTable* cls) {
-  return new PopupMenu(cls);
-}
-
 }  // namespace
 
-PopupMenu::PopupMenu(ClassTable* cls) : RectControl(cls) {
+PopupMenu::PopupMenu(ClassTable* cls) : TextControl(cls) {
   state(*this);
   auto* w = new QComboBox;
   fw::controls::adoptWidget(*this, w);
@@ -140,7 +138,7 @@ ClassTable* PopupMenu::__Lookup() {
                                                    .properties = kPopupProps,
                                                    .shared = fw::controls::fontProperties(),
                                                    .stored = kPopupStoredRows,
-                                                   .factory = newPopup});
+                                                   .factory = fw::build::newObject<PopupMenu>});
   return table;
 }
 
@@ -168,21 +166,4 @@ String PopupMenu::List(int32_t row) const {
   const auto& rows = state(*this).rows;
   if (row < 0 || row >= static_cast<int32_t>(rows.size())) return String();
   return rows[static_cast<std::size_t>(row)];
-}
-
-float PopupMenu::TextSize() const {
-  return state(*this).font.size;
-}
-uint8_t PopupMenu::TextUnit() const {
-  return state(*this).font.unit;
-}
-
-void PopupMenu::setTextSize(float size) {
-  state(*this).font.size = size;
-  fw::controls::applyFont(this);
-}
-
-void PopupMenu::setTextUnit(uint8_t unit) {
-  state(*this).font.unit = unit;
-  fw::controls::applyFont(this);
 }

@@ -2,7 +2,9 @@
 
 #include "framework/controls/text_font.h"
 
+using fw::build::getter;
 using fw::build::PropRow;
+using fw::build::setter;
 using fw::controls::as;
 
 namespace {
@@ -23,18 +25,23 @@ QPushButton* qbutton(const PushButton& b) {
   return static_cast<QPushButton*>(b.widget());
 }
 
-// name        type  getter                                          setter
+ButtonState& buttonState(Object* o) {
+  return state(button(o));
+}
+void showDefault(Object* o) {
+  if (QPushButton* w = qbutton(button(o))) w->setDefault(buttonState(o).isDefault);
+}
+
+using S = ButtonState;
+
+// name        type  getter                                   setter
 constexpr PropRow kButtonProps[] = {
-    {"Caption", "s", [](Object* o) -> Value { return button(o).Caption(); },
-     [](Object* o, const Value& v) { button(o).setCaption(fw::unbox<String>(v)); }},
-    {"Default", "b", [](Object* o) -> Value { return state(button(o)).isDefault; },
-     [](Object* o, const Value& v) {
-       state(button(o)).isDefault = fw::unbox<bool>(v);
-       if (QPushButton* w = qbutton(button(o))) w->setDefault(state(button(o)).isDefault);
-     }},
+    {"Caption", "s", getter<&button, &PushButton::Caption>,
+     setter<&button, &PushButton::setCaption>},
+    {"Default", "b", getter<&buttonState, &S::isDefault>,
+     setter<&buttonState, &S::isDefault, &showDefault>},
     // Kept: with no keyboard focus on controls, Escape is not turned into a click.
-    {"Cancel", "b", [](Object* o) -> Value { return state(button(o)).cancel; },
-     [](Object* o, const Value& v) { state(button(o)).cancel = fw::unbox<bool>(v); }},
+    {"Cancel", "b", getter<&buttonState, &S::cancel>, setter<&buttonState, &S::cancel>},
 };
 
 constexpr const char* kButtonEvents[] = {"Action"};
@@ -44,13 +51,9 @@ void push(Object* self) {
   fw::raiseEvent<void>(&button(self), "Action");
 }
 
-Object* newButton(ClassTable* cls) {
-  return new PushButton(cls);
-}
-
 }  // namespace
 
-PushButton::PushButton(ClassTable* cls) : RectControl(cls) {
+PushButton::PushButton(ClassTable* cls) : TextControl(cls) {
   state(*this);
   auto* w = new QPushButton;
   w->setAutoDefault(false);
@@ -68,7 +71,7 @@ ClassTable* PushButton::__Lookup() {
                                                    .events = kButtonEvents,
                                                    .properties = kButtonProps,
                                                    .shared = fw::controls::fontProperties(),
-                                                   .factory = newButton});
+                                                   .factory = fw::build::newObject<PushButton>});
   return table;
 }
 
@@ -83,20 +86,4 @@ void PushButton::setCaption(const String& caption) {
 
 bool PushButton::Bold() const {
   return state(*this).font.bold;
-}
-float PushButton::TextSize() const {
-  return state(*this).font.size;
-}
-uint8_t PushButton::TextUnit() const {
-  return state(*this).font.unit;
-}
-
-void PushButton::setTextSize(float size) {
-  state(*this).font.size = size;
-  fw::controls::applyFont(this);
-}
-
-void PushButton::setTextUnit(uint8_t unit) {
-  state(*this).font.unit = unit;
-  fw::controls::applyFont(this);
 }

@@ -6,6 +6,7 @@
 #include "framework/runtime/delegate.h"
 
 using fw::build::PropRow;
+using fw::build::setter;
 using fw::controls::as;
 
 namespace {
@@ -63,44 +64,34 @@ void settle(Slider& s) {
   if (changed) fw::raiseEvent<void>(&s, "ValueChanged");
 }
 
-int32_t intOf(const Value& v) {
-  return fw::unbox<int32_t>(v);
+SliderState& sliderState(Object* o) {
+  return state(slider(o));
 }
-
-template <int32_t SliderState::*Field>
-Value getField(Object* o) {
-  return state(slider(o)).*Field;
-}
-
-template <int32_t SliderState::*Field>
-void setField(Object* o, const Value& v) {
-  state(slider(o)).*Field = intOf(v);
+void show(Object* o) {
   sync(slider(o));
 }
 
-// name          type  getter                                   setter
+// A field of the state; a new value shows at once.
+template <auto Member>
+constexpr PropertyGetter get = fw::build::getter<&sliderState, Member>;
+template <auto Member>
+constexpr PropertySetter set = fw::build::setter<&sliderState, Member, &show>;
+
+using S = SliderState;
+
+// The range and the value through the slider's setters, which re-clamp the value.
+// name           type  getter              setter
 constexpr PropRow kSliderProps[] = {
-    {"Minimum", "i4", getField<&SliderState::minimum>,
-     [](Object* o, const Value& v) { slider(o).setMinimum(intOf(v)); }},
-    {"Value", "i4", getField<&SliderState::value>,
-     [](Object* o, const Value& v) { slider(o).setValue(intOf(v)); }},
-    {"Maximum", "i4", getField<&SliderState::maximum>,
-     [](Object* o, const Value& v) { slider(o).setMaximum(intOf(v)); }},
-    {"LineStep", "i4", getField<&SliderState::lineStep>, setField<&SliderState::lineStep>},
-    {"PageStep", "i4", getField<&SliderState::pageStep>, setField<&SliderState::pageStep>},
-    {"TickStyle", "i4", getField<&SliderState::tickStyle>, setField<&SliderState::tickStyle>},
-    {"LiveScroll", "b", [](Object* o) -> Value { return state(slider(o)).liveScroll; },
-     [](Object* o, const Value& v) {
-       state(slider(o)).liveScroll = fw::unbox<bool>(v);
-       sync(slider(o));
-     }},
+    {"Minimum", "i4", get<&S::minimum>, setter<&slider, &Slider::setMinimum>},
+    {"Value", "i4", get<&S::value>, setter<&slider, &Slider::setValue>},
+    {"Maximum", "i4", get<&S::maximum>, setter<&slider, &Slider::setMaximum>},
+    {"LineStep", "i4", get<&S::lineStep>, set<&S::lineStep>},
+    {"PageStep", "i4", get<&S::pageStep>, set<&S::pageStep>},
+    {"TickStyle", "i4", get<&S::tickStyle>, set<&S::tickStyle>},
+    {"LiveScroll", "b", get<&S::liveScroll>, set<&S::liveScroll>},
 };
 
 constexpr const char* kSliderEvents[] = {"ValueChanged"};
-
-Object* newSlider(ClassTable* cls) {
-  return new Slider(cls);
-}
 
 }  // namespace
 
@@ -126,7 +117,7 @@ ClassTable* Slider::__Lookup() {
                                                    .parent = RectControl::__Lookup(),
                                                    .events = kSliderEvents,
                                                    .properties = kSliderProps,
-                                                   .factory = newSlider});
+                                                   .factory = fw::build::newObject<Slider>});
   return table;
 }
 

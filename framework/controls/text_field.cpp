@@ -4,7 +4,9 @@
 
 #include "framework/controls/text_font.h"
 
+using fw::build::getter;
 using fw::build::PropRow;
+using fw::build::setter;
 using fw::build::StoredKey;
 using fw::controls::as;
 using fw::controls::toQString;
@@ -55,36 +57,32 @@ void sync(const TextField& f) {
   w->setPalette(pal);
 }
 
-template <class T, T FieldState::*Member>
-Value getMember(Object* o) {
-  return state(field(o)).*Member;
+FieldState& fieldState(Object* o) {
+  return state(field(o));
 }
-
-template <class T, T FieldState::*Member>
-void setMember(Object* o, const Value& v) {
-  state(field(o)).*Member = fw::unbox<T>(v);
+void show(Object* o) {
   sync(field(o));
 }
 
-// name          type  getter                                     setter
+// A field of the state; a new value shows at once.
+template <auto Member>
+constexpr PropertyGetter get = fw::build::getter<&fieldState, Member>;
+template <auto Member>
+constexpr PropertySetter set = fw::build::setter<&fieldState, Member, &show>;
+
+using S = FieldState;
+
+// name          type  getter                                 setter
 constexpr PropRow kFieldProps[] = {
-    {"Text", "s", [](Object* o) -> Value { return field(o).Text(); },
-     [](Object* o, const Value& v) { field(o).setText(fw::unbox<String>(v)); }},
-    {"Border", "b", getMember<bool, &FieldState::border>, setMember<bool, &FieldState::border>},
-    {"Password", "b", getMember<bool, &FieldState::password>,
-     setMember<bool, &FieldState::password>},
-    {"ReadOnly", "b", getMember<bool, &FieldState::readOnly>,
-     setMember<bool, &FieldState::readOnly>},
-    {"TextColor", "c", getMember<Color, &FieldState::textColor>,
-     setMember<Color, &FieldState::textColor>},
-    {"BackColor", "c", getMember<Color, &FieldState::backColor>,
-     setMember<Color, &FieldState::backColor>},
-    {"CueText", "s", getMember<String, &FieldState::cueText>,
-     setMember<String, &FieldState::cueText>},
-    {"LimitText", "i4", getMember<int32_t, &FieldState::limitText>,
-     setMember<int32_t, &FieldState::limitText>},
-    {"Alignment", "i4", getMember<int32_t, &FieldState::alignment>,
-     setMember<int32_t, &FieldState::alignment>},
+    {"Text", "s", getter<&field, &TextField::Text>, setter<&field, &TextField::setText>},
+    {"Border", "b", get<&S::border>, set<&S::border>},
+    {"Password", "b", get<&S::password>, set<&S::password>},
+    {"ReadOnly", "b", get<&S::readOnly>, set<&S::readOnly>},
+    {"TextColor", "c", get<&S::textColor>, set<&S::textColor>},
+    {"BackColor", "c", get<&S::backColor>, set<&S::backColor>},
+    {"CueText", "s", get<&S::cueText>, set<&S::cueText>},
+    {"LimitText", "i4", get<&S::limitText>, set<&S::limitText>},
+    {"Alignment", "i4", get<&S::alignment>, set<&S::alignment>},
 };
 
 // Kept only: no focus ring, input mask, format or data binding on this platform.
@@ -97,13 +95,9 @@ constexpr auto kFieldStoredRows = fw::build::storedRows<kFieldStored>();
 
 constexpr const char* kFieldEvents[] = {"TextChange"};
 
-Object* newField(ClassTable* cls) {
-  return new TextField(cls);
-}
-
 }  // namespace
 
-TextField::TextField(ClassTable* cls) : RectControl(cls) {
+TextField::TextField(ClassTable* cls) : TextControl(cls) {
   state(*this);
   auto* w = new QLineEdit;
   fw::controls::adoptWidget(*this, w);
@@ -121,7 +115,7 @@ ClassTable* TextField::__Lookup() {
                                                    .properties = kFieldProps,
                                                    .shared = fw::controls::fontProperties(),
                                                    .stored = kFieldStoredRows,
-                                                   .factory = newField});
+                                                   .factory = fw::build::newObject<TextField>});
   return table;
 }
 
@@ -139,21 +133,4 @@ void TextField::setText(const String& text) {
     w->setText(toQString(text));
   }
   fw::raiseEvent<void>(this, "TextChange");
-}
-
-float TextField::TextSize() const {
-  return state(*this).font.size;
-}
-uint8_t TextField::TextUnit() const {
-  return state(*this).font.unit;
-}
-
-void TextField::setTextSize(float size) {
-  state(*this).font.size = size;
-  fw::controls::applyFont(this);
-}
-
-void TextField::setTextUnit(uint8_t unit) {
-  state(*this).font.unit = unit;
-  fw::controls::applyFont(this);
 }

@@ -11,43 +11,25 @@ namespace {
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMillimetresPerInch = 25.4;
 
-template <bool TextFont::*Field>
-Value getFlag(Object* o) {
-  return fontOf(o).*Field;
-}
+// A field of the control's font; a new value shows at once.
+template <auto Field>
+constexpr PropertyGetter get = fw::build::getter<&fontOf, Field>;
+template <auto Field>
+constexpr PropertySetter set = fw::build::setter<&fontOf, Field, &applyFont>;
 
-template <bool TextFont::*Field>
-void setFlag(Object* o, const Value& v) {
-  fontOf(o).*Field = fw::unbox<bool>(v);
-  applyFont(o);
-}
+using F = TextFont;
 
-// name          type  getter                      setter
+// name           type  getter              setter
 constexpr PropRow kFontProps[] = {
-    {"TextFont", "s", [](Object* o) -> Value { return fontOf(o).family; },
-     [](Object* o, const Value& v) {
-       fontOf(o).family = fw::unbox<String>(v);
-       applyFont(o);
-     }},
-    {"Bold", "b", getFlag<&TextFont::bold>, setFlag<&TextFont::bold>},
-    {"Italic", "b", getFlag<&TextFont::italic>, setFlag<&TextFont::italic>},
-    {"Underline", "b", getFlag<&TextFont::underline>, setFlag<&TextFont::underline>},
-    {"TextSize", "r4", [](Object* o) -> Value { return fontOf(o).size; },
-     [](Object* o, const Value& v) {
-       fontOf(o).size = fw::unbox<float>(v);
-       applyFont(o);
-     }},
-    {"TextUnit", "u1", [](Object* o) -> Value { return fontOf(o).unit; },
-     [](Object* o, const Value& v) {
-       fontOf(o).unit = fw::unbox<uint8_t>(v);
-       applyFont(o);
-     }},
+    {"TextFont", "s", get<&F::family>, set<&F::family>},
+    {"Bold", "b", get<&F::bold>, set<&F::bold>},
+    {"Italic", "b", get<&F::italic>, set<&F::italic>},
+    {"Underline", "b", get<&F::underline>, set<&F::underline>},
+    {"TextSize", "r4", get<&F::size>, set<&F::size>},
+    {"TextUnit", "u1", get<&F::unit>, set<&F::unit>},
 };
 
-}  // namespace
-
-TextFont& fontOf(Object* control) {
-  auto& c = as<Control>(control);
+TextFont& fontIn(const Control& c) {
   if (!c.impl().state) {
     // Each of the three classes makes its state in its constructor; a control without one
     // has no text font.
@@ -58,6 +40,12 @@ TextFont& fontOf(Object* control) {
     throw IllegalCastException("an object of class " + c.classTable()->name.str() +
                                " has no text font");
   return s->font;
+}
+
+}  // namespace
+
+TextFont& fontOf(Object* control) {
+  return fontIn(as<Control>(control));
 }
 
 void applyFont(Object* control) {
@@ -95,3 +83,21 @@ std::span<const PropRow> fontProperties() {
 }
 
 }  // namespace fw::controls
+
+// TextControl's accessors: with the font they belong to, for all three text controls.
+float TextControl::TextSize() const {
+  return fw::controls::fontIn(*this).size;
+}
+uint8_t TextControl::TextUnit() const {
+  return fw::controls::fontIn(*this).unit;
+}
+
+void TextControl::setTextSize(float size) {
+  fw::controls::fontIn(*this).size = size;
+  fw::controls::applyFont(this);
+}
+
+void TextControl::setTextUnit(uint8_t unit) {
+  fw::controls::fontIn(*this).unit = unit;
+  fw::controls::applyFont(this);
+}

@@ -1,11 +1,14 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "framework/controls/control_impl.h"
 #include "framework/controls/qt_platform.h"
 #include "framework/controls/timer_impl.h"
 #include "framework/runtime/delegate.h"
 
+using fw::build::getter;
 using fw::build::PropRow;
+using fw::build::setter;
 
 namespace {
 
@@ -16,12 +19,7 @@ std::vector<Timer*>& liveTimers() {
 }
 
 Timer& timer(Object* o) {
-  if (o == nullptr) RaiseNilObjectException();
-  auto* t = dynamic_cast<Timer*>(o);
-  if (t == nullptr)
-    throw IllegalCastException("an object of class " + o->classTable()->name.str() +
-                               " is not a Timer");
-  return *t;
+  return fw::controls::as<Timer>(o, "is not a Timer");
 }
 
 bool hasListener(Timer& t) {
@@ -81,25 +79,21 @@ void callAction(Object* self) {
   for (const auto& r : receivers) fw::raiseEvent<void>(r.get(), "Action");
 }
 
-// name       type  getter                                         setter
+Timer::Impl& parts(Object* o) {
+  return timer(o).impl();
+}
+
+// name         type  getter                                setter
 constexpr PropRow kTimerProps[] = {
-    {"Mode", "i4", [](Object* o) -> Value { return timer(o).Mode(); },
-     [](Object* o, const Value& v) { timer(o).setMode(fw::unbox<int32_t>(v)); }},
-    {"Period", "i4", [](Object* o) -> Value { return timer(o).Period(); },
-     [](Object* o, const Value& v) { timer(o).setPeriod(fw::unbox<int32_t>(v)); }},
-    {"Enabled", "b", [](Object* o) -> Value { return timer(o).Enabled(); },
-     [](Object* o, const Value& v) {
-       timer(o).impl().enabled = fw::unbox<bool>(v);
-       schedule(timer(o));
-     }},
-    {"_Fired", "i4", [](Object* o) -> Value { return timer(o).impl().fired; }, nullptr, false},
+    {"Mode", "i4", getter<&timer, &Timer::Mode>, setter<&timer, &Timer::setMode>},
+    {"Period", "i4", getter<&timer, &Timer::Period>, setter<&timer, &Timer::setPeriod>},
+    // Reset schedules the timer anew, as a change of Enabled needs.
+    {"Enabled", "b", getter<&timer, &Timer::Enabled>,
+     setter<&parts, &Timer::Impl::enabled, &reset>},
+    {"_Fired", "i4", getter<&parts, &Timer::Impl::fired>, nullptr, false},
 };
 
 constexpr const char* kTimerEvents[] = {"Action"};
-
-Object* newTimer(ClassTable* cls) {
-  return new Timer(cls);
-}
 
 }  // namespace
 
@@ -136,7 +130,7 @@ ClassTable* Timer::__Lookup() {
                                           .events = kTimerEvents,
                                           .properties = kTimerProps,
                                           .interfaces = kInterfaces,
-                                          .factory = newTimer});
+                                          .factory = fw::build::newObject<Timer>});
     InterfaceRecord& source = t->interfaces.back();
     source.methods[0] = kSlots[TimerSlot::addActionNotificationReceiver];
     source.methods[1] = kSlots[TimerSlot::removeActionNotificationReceiver];

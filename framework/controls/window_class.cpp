@@ -18,32 +18,19 @@ Window::Impl& data(Object* o) {
   return window(o).impl();
 }
 
-template <int32_t Window::Impl::*Field>
-Value getInt(Object* o) {
-  return data(o).*Field;
-}
-
-// A size or a size limit: the window takes it at once.
-template <int32_t Window::Impl::*Field>
-void setSize(Object* o, const Value& v) {
-  data(o).*Field = fw::unbox<int32_t>(v);
+// A size, a size limit, a title bar button or the resizing switch: the window takes it
+// at once.
+void applySize(Object* o) {
   data(o).applySize();
 }
-
-template <bool Window::Impl::*Field>
-Value getFlag(Object* o) {
-  return data(o).*Field;
-}
-
-// A title bar button or the resizing switch.
-template <bool Window::Impl::*Field>
-void setFrameFlag(Object* o, const Value& v) {
-  data(o).*Field = fw::unbox<bool>(v);
-  data(o).applySize();
-}
-
 void setPosition(Object* o) {
   if (QWidget* w = data(o).widget) w->move(data(o).left, data(o).top);
+}
+void repaint(Object* o) {
+  if (QWidget* w = data(o).widget) w->update();
+}
+void showTitle(Object* o) {
+  if (QWidget* w = data(o).widget) w->setWindowTitle(fw::controls::toQString(data(o).title));
 }
 
 // Visible takes effect once the window is built; until then it only says whether the
@@ -68,46 +55,31 @@ Value mouse(Object* o, bool x) {
 
 using W = Window::Impl;
 
-// name              type  getter                 setter
+// A field of the window's state; Then(o) makes a new value take effect.
+template <auto Member>
+constexpr PropertyGetter get = fw::build::getter<&data, Member>;
+template <auto Member, auto... Then>
+constexpr PropertySetter set = fw::build::setter<&data, Member, Then...>;
+
+// name                  type  getter                 setter
 constexpr PropRow kWindowProps[] = {
-    {"Left", "i4", getInt<&W::left>,
-     [](Object* o, const Value& v) {
-       data(o).left = fw::unbox<int32_t>(v);
-       setPosition(o);
-     }},
-    {"Top", "i4", getInt<&W::top>,
-     [](Object* o, const Value& v) {
-       data(o).top = fw::unbox<int32_t>(v);
-       setPosition(o);
-     }},
-    {"Width", "i4", getInt<&W::width>, setSize<&W::width>},
-    {"Height", "i4", getInt<&W::height>, setSize<&W::height>},
-    {"MinWidth", "i4", getInt<&W::minWidth>, setSize<&W::minWidth>},
-    {"MinHeight", "i4", getInt<&W::minHeight>, setSize<&W::minHeight>},
-    {"MaxWidth", "i4", getInt<&W::maxWidth>, setSize<&W::maxWidth>},
-    {"MaxHeight", "i4", getInt<&W::maxHeight>, setSize<&W::maxHeight>},
-    {"HasBackColor", "b", getFlag<&W::hasBackColor>,
-     [](Object* o, const Value& v) {
-       data(o).hasBackColor = fw::unbox<bool>(v);
-       if (QWidget* w = data(o).widget) w->update();
-     }},
-    {"BackColor", "c", [](Object* o) -> Value { return data(o).backColor; },
-     [](Object* o, const Value& v) {
-       data(o).backColor = fw::unbox<Color>(v);
-       if (QWidget* w = data(o).widget) w->update();
-     }},
-    {"Title", "s", [](Object* o) -> Value { return data(o).title; },
-     [](Object* o, const Value& v) {
-       data(o).title = fw::unbox<String>(v);
-       if (QWidget* w = data(o).widget) w->setWindowTitle(fw::controls::toQString(data(o).title));
-     }},
-    {"Visible", "b", getFlag<&W::visible>, setVisible},
-    {"FullScreen", "b", getFlag<&W::fullScreen>,
-     [](Object* o, const Value& v) { data(o).fullScreen = fw::unbox<bool>(v); }},
-    {"CloseButton", "b", getFlag<&W::closeButton>, setFrameFlag<&W::closeButton>},
-    {"Resizeable", "b", getFlag<&W::resizeable>, setFrameFlag<&W::resizeable>},
-    {"MaximizeButton", "b", getFlag<&W::maximizeButton>, setFrameFlag<&W::maximizeButton>},
-    {"MinimizeButton", "b", getFlag<&W::minimizeButton>, setFrameFlag<&W::minimizeButton>},
+    {"Left", "i4", get<&W::left>, set<&W::left, &setPosition>},
+    {"Top", "i4", get<&W::top>, set<&W::top, &setPosition>},
+    {"Width", "i4", get<&W::width>, set<&W::width, &applySize>},
+    {"Height", "i4", get<&W::height>, set<&W::height, &applySize>},
+    {"MinWidth", "i4", get<&W::minWidth>, set<&W::minWidth, &applySize>},
+    {"MinHeight", "i4", get<&W::minHeight>, set<&W::minHeight, &applySize>},
+    {"MaxWidth", "i4", get<&W::maxWidth>, set<&W::maxWidth, &applySize>},
+    {"MaxHeight", "i4", get<&W::maxHeight>, set<&W::maxHeight, &applySize>},
+    {"HasBackColor", "b", get<&W::hasBackColor>, set<&W::hasBackColor, &repaint>},
+    {"BackColor", "c", get<&W::backColor>, set<&W::backColor, &repaint>},
+    {"Title", "s", get<&W::title>, set<&W::title, &showTitle>},
+    {"Visible", "b", get<&W::visible>, setVisible},
+    {"FullScreen", "b", get<&W::fullScreen>, set<&W::fullScreen>},
+    {"CloseButton", "b", get<&W::closeButton>, set<&W::closeButton, &applySize>},
+    {"Resizeable", "b", get<&W::resizeable>, set<&W::resizeable, &applySize>},
+    {"MaximizeButton", "b", get<&W::maximizeButton>, set<&W::maximizeButton, &applySize>},
+    {"MinimizeButton", "b", get<&W::minimizeButton>, set<&W::minimizeButton, &applySize>},
     {"MouseX", "i4", [](Object* o) { return mouse(o, true); }, nullptr},
     {"MouseY", "i4", [](Object* o) { return mouse(o, false); }, nullptr},
     {"ControlCount", "i4",
@@ -160,13 +132,12 @@ static_assert(std::size(kWindowProps) + std::size(kWindowStored) == 47,
 }  // namespace
 
 ClassTable* Window::__Lookup() {
-  static ClassTable* table =
-      fw::build::makeClass({.name = "Window",
-                            .parent = fw::objectClass(),
-                            .methods = fw::windows::windowSlots(),
-                            .events = Window::kEvents,
-                            .properties = kWindowProps,
-                            .stored = kWindowStoredRows,
-                            .factory = [](ClassTable* cls) -> Object* { return new Window(cls); }});
+  static ClassTable* table = fw::build::makeClass({.name = "Window",
+                                                   .parent = fw::objectClass(),
+                                                   .methods = fw::windows::windowSlots(),
+                                                   .events = Window::kEvents,
+                                                   .properties = kWindowProps,
+                                                   .stored = kWindowStoredRows,
+                                                   .factory = fw::build::newObject<Window>});
   return table;
 }

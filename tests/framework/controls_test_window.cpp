@@ -258,21 +258,34 @@ std::vector<std::string> logged(std::string_view prefix) {
   return out;
 }
 
+namespace {
+
+// A subclass made the way the program makes its own: the parent's methods, and beyond the
+// parent's entries only the given own interfaces and class attributes.
+ClassTable* subclass(ClassTable* parent, const char* name, std::size_t ownInterfaces,
+                     int32_t attributes) {
+  auto n = [](std::size_t size) { return static_cast<int32_t>(size); };
+  ClassTable* t = RuntimeNewClass(
+      parent, n(parent->members.size()), n(parent->interfaces.size() + ownInterfaces),
+      n(parent->events.size()), 0, n(parent->properties.size()), attributes);
+  t->name = name;
+  t->methods = parent->methods;
+  return t;
+}
+
+void handle(ClassTable* t, std::string_view event, AnyFunction fn) {
+  t->events[static_cast<std::size_t>(fw::findEvent(t, event))].handler = fn;
+}
+
+}  // namespace
+
 ClassTable* testWindowClass() {
   static ClassTable* table = [] {
-    ClassTable* parent = Window::__Lookup();
-    auto n = [](std::size_t size) { return static_cast<int32_t>(size); };
-    ClassTable* t = RuntimeNewClass(parent, n(parent->members.size()), 0, n(parent->events.size()),
-                                    0, n(parent->properties.size()), 1);
-    t->name = "TestWindow";
-    t->methods = parent->methods;
-    auto handle = [&](std::string_view event, AnyFunction fn) {
-      t->events[static_cast<std::size_t>(fw::findEvent(t, event))].handler = fn;
-    };
-    handle("Layout", reinterpret_cast<AnyFunction>(&layout));
-    handle("CreateControls", reinterpret_cast<AnyFunction>(&createControls));
-    handle("Open", reinterpret_cast<AnyFunction>(&windowOpen));
-    handle("KeyDown", reinterpret_cast<AnyFunction>(&windowKeyDown));
+    ClassTable* t = subclass(Window::__Lookup(), "TestWindow", 0, 1);
+    handle(t, "Layout", reinterpret_cast<AnyFunction>(&layout));
+    handle(t, "CreateControls", reinterpret_cast<AnyFunction>(&createControls));
+    handle(t, "Open", reinterpret_cast<AnyFunction>(&windowOpen));
+    handle(t, "KeyDown", reinterpret_cast<AnyFunction>(&windowKeyDown));
     return t;
   }();
   return table;
@@ -280,13 +293,7 @@ ClassTable* testWindowClass() {
 
 ClassTable* testTimerClass() {
   static ClassTable* table = [] {
-    ClassTable* parent = Timer::__Lookup();
-    auto n = [](std::size_t size) { return static_cast<int32_t>(size); };
-    ClassTable* t =
-        RuntimeNewClass(parent, n(parent->members.size()), n(parent->interfaces.size() + 1),
-                        n(parent->events.size()), 0, n(parent->properties.size()), 1);
-    t->name = "TestTimer";
-    t->methods = parent->methods;
+    ClassTable* t = subclass(Timer::__Lookup(), "TestTimer", 1, 1);
     t->methods.push_back(fw::slot(&timerConstructor, "%%"));
     InterfaceRecord& pane = t->interfaces.back();
     pane.interface = _PaneChild__Lookup();
@@ -302,14 +309,8 @@ ClassTable* testTimerClass() {
 
 ClassTable* testAppClass() {
   static ClassTable* table = [] {
-    ClassTable* parent = Application::__Lookup();
-    auto n = [](std::size_t size) { return static_cast<int32_t>(size); };
-    ClassTable* t = RuntimeNewClass(parent, n(parent->members.size()), 0, n(parent->events.size()),
-                                    0, n(parent->properties.size()), 0);
-    t->name = "TestApp";
-    t->methods = parent->methods;
-    t->events[static_cast<std::size_t>(fw::findEvent(t, "Open"))].handler =
-        reinterpret_cast<AnyFunction>(&appOpen);
+    ClassTable* t = subclass(Application::__Lookup(), "TestApp", 0, 0);
+    handle(t, "Open", reinterpret_cast<AnyFunction>(&appOpen));
     return t;
   }();
   return table;
