@@ -73,6 +73,17 @@ constexpr std::optional<BlobType> blobKeyType(std::string_view key) {
   return std::nullopt;
 }
 
+// The property type code that holds a value of the blob type.
+constexpr std::string_view typeCodeOf(BlobType type) {
+  switch (type) {
+    case BlobType::Int32: return "i4";
+    case BlobType::Boolean: return "b";
+    case BlobType::Color: return "c";
+    case BlobType::String: return "s";
+  }
+  return "";
+}
+
 // Keys that belong to the blob format but to no class: read at their width and dropped.
 constexpr bool blobKeyDeclaredByNoClass(std::string_view key) { return key == "MacProcID"; }
 

@@ -25,19 +25,6 @@ class Sink : public Object {
   std::vector<Value> received;
 };
 
-std::string_view typeCodeOf(fw::BlobType t) {
-  switch (t) {
-    case fw::BlobType::Int32:
-      return "i4";
-    case fw::BlobType::Boolean:
-      return "b";
-    case fw::BlobType::Color:
-      return "c";
-    case fw::BlobType::String:
-      return "s";
-  }
-  return "";
-}
 
 ClassTable* sinkClass() {
   static ClassTable* t = [] {
@@ -47,7 +34,7 @@ ClassTable* sinkClass() {
     for (std::size_t i = 0; i < fw::kBlobKeyCount; ++i) {
       PropertyEntry& p = c->properties[i];
       p.name = String(fw::kBlobKeys[i].name);
-      p.typeCode = String(typeCodeOf(fw::kBlobKeys[i].type));
+      p.typeCode = String(fw::typeCodeOf(fw::kBlobKeys[i].type));
       p.flags = kFlagPublic | kFlagSettable;
       p.set = [](Object* o, const Value& v) { static_cast<Sink*>(o)->received.push_back(v); };
     }

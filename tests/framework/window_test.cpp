@@ -54,17 +54,7 @@ std::vector<Declared> declaredKeys() {
 std::string_view typeOf(std::string_view key) {
   if (key == "TextSize") return "r4";
   if (key == "TextUnit") return "u1";
-  switch (*fw::blobKeyType(key)) {
-    case fw::BlobType::Int32:
-      return "i4";
-    case fw::BlobType::Boolean:
-      return "b";
-    case fw::BlobType::Color:
-      return "c";
-    case fw::BlobType::String:
-      return "s";
-  }
-  return "";
+  return fw::typeCodeOf(*fw::blobKeyType(key));
 }
 
 }  // namespace
