@@ -21,13 +21,20 @@ constexpr std::size_t kFirstRowOfSecondHalf = 30;  // _CreateControls1 begins at
 
 ClassTable* classOf(ControlClass c) {
   switch (c) {
-    case ControlClass::Slider: return Slider::__Lookup();
-    case ControlClass::Oval: return Oval::__Lookup();
-    case ControlClass::TextField: return TextField::__Lookup();
-    case ControlClass::PopupMenu: return PopupMenu::__Lookup();
-    case ControlClass::NotePlayer: return NotePlayer::__Lookup();
-    case ControlClass::PushButton: return PushButton::__Lookup();
-    case ControlClass::Timer: return VELMO::Mytimer::__Lookup();
+    case ControlClass::Slider:
+      return Slider::__Lookup();
+    case ControlClass::Oval:
+      return Oval::__Lookup();
+    case ControlClass::TextField:
+      return TextField::__Lookup();
+    case ControlClass::PopupMenu:
+      return PopupMenu::__Lookup();
+    case ControlClass::NotePlayer:
+      return NotePlayer::__Lookup();
+    case ControlClass::PushButton:
+      return PushButton::__Lookup();
+    case ControlClass::Timer:
+      return VELMO::Mytimer::__Lookup();
   }
   RaiseNilObjectException();
 }
@@ -64,10 +71,14 @@ void setTextSizeAndUnit(Object* window, const window::ControlRow& row, float siz
 
 void applyTextSize(Object* window, const window::ControlRow& row, float size) {
   switch (row.controlClass) {
-    case ControlClass::TextField: return setTextSizeAndUnit<TextField>(window, row, size);
-    case ControlClass::PopupMenu: return setTextSizeAndUnit<PopupMenu>(window, row, size);
-    case ControlClass::PushButton: return setTextSizeAndUnit<PushButton>(window, row, size);
-    default: return;
+    case ControlClass::TextField:
+      return setTextSizeAndUnit<TextField>(window, row, size);
+    case ControlClass::PopupMenu:
+      return setTextSizeAndUnit<PopupMenu>(window, row, size);
+    case ControlClass::PushButton:
+      return setTextSizeAndUnit<PushButton>(window, row, size);
+    default:
+      return;
   }
 }
 
@@ -75,6 +86,11 @@ void bind(Object* window, const window::ControlRow& row, const window::EventBind
   Ref<Object> control = findAndCast(window, row);
   const MethodSlot& method = window->classTable()->methods[VELMO::methodSlot(e.handler)];
   const bool mouseDown = e.event == "MouseDown";
+  // The framework calls an event's handler in the event's own shape: a method of another
+  // shape would be called with the wrong arguments, so it is refused here.
+  if (!fw::signaturesMatch(method.signature, mouseDown ? "%b%i4i4" : "%%"))
+    throw IllegalCastException("the handler " + std::string(e.handler) +
+                               " does not fit the event " + std::string(e.event));
   Ref<Delegate> delegate =
       RuntimeCreateDelegate(DelegateInvoker::IM_Invoke, method.fn, window,
                             mouseDown ? "( Int32, Int32 ) as Boolean" : "(  )");
@@ -86,12 +102,12 @@ void createControl(Object* window, std::size_t index) {
   const window::ControlRow& row = window::controlRow(index);
   ClassTable* cls = classOf(row.controlClass);
   {
-    Ref<Object> control = Ref<Object>::adopt(
-        fw::callMethod<Object*, ClassTable*>(window, WindowSlot::__New, cls));
+    Ref<Object> control =
+        Ref<Object>::adopt(fw::callMethod<Object*, ClassTable*>(window, WindowSlot::__New, cls));
     if (auto slot = constructorSlot(row.controlClass, cls))
       fw::callMethod<void>(control.get(), *slot);
-    fw::callMethod<void, const String&, Object*>(window, WindowSlot::_AddControl,
-                                                 String(row.name), control.get());
+    fw::callMethod<void, const String&, Object*>(window, WindowSlot::_AddControl, String(row.name),
+                                                 control.get());
   }
   if (auto size = window::textSize(index)) applyTextSize(window, row, *size);
   {
@@ -108,7 +124,9 @@ void createRows(Object* self, std::size_t first, std::size_t end) {
 
 }  // namespace
 
-void VELMO::_CreateControls0(Object* self) { createRows(self, 0, kFirstRowOfSecondHalf); }
+void VELMO::_CreateControls0(Object* self) {
+  createRows(self, 0, kFirstRowOfSecondHalf);
+}
 
 void VELMO::_CreateControls1(Object* self) {
   createRows(self, kFirstRowOfSecondHalf, window::kControlCount);
