@@ -13,11 +13,6 @@ namespace pads {
 
 namespace {
 
-Object* required(const Ref<Object>& object) {
-  if (!object) RaiseNilObjectException();
-  return object.get();
-}
-
 // The wing variants; the centre ones are the sequences note keys share (playing.h).
 // `self` is the window; `me` the pressed pad, which only the wing variants use (paintPad
 // tests it for nil at the step that paints it): the centre ones find every control, the
@@ -47,7 +42,7 @@ template <std::size_t Row>
 bool mouseDown(Object* padControl, int32_t /*x*/, int32_t /*y*/) {
   static constexpr const Pad& pad = kPads[Row];
   auto [self, me] = RuntimeSwapSelfAndMe(padControl);
-  Object* window = required(self);
+  Object* window = fw::nonNil(self).get();
   if constexpr (pad.group == Centre) {
     if constexpr (pad.kind == Natural)
       playNatural(window, pad.baseNote, pad.name, true);

@@ -31,9 +31,7 @@ int32_t noteOn(Object* window, int32_t baseNote) {
 void recordLastPitch(int32_t note) { fw::nonNil(App())->LastPitch = note; }
 
 void paintPad(Object* pad, Color colour) {
-  Ref<Oval> oval = RuntimeCheckCast<Oval>(pad, Oval::__Lookup());
-  if (!oval) RaiseNilObjectException();
-  oval->setFillColor(colour);
+  fw::nonNil(RuntimeCheckCast<Oval>(pad, Oval::__Lookup()))->setFillColor(colour);
 }
 
 void lightPad(Object* window, std::string_view padName) {
