@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "framework/runtime/reflection.h"
-#include "pads/playing.h"
 #include "window/lookup.h"
+#include "window/note_steps.h"
 #include "window/velmo.h"
 
 namespace {
@@ -85,7 +85,7 @@ void _NewAppInstance() {
 }
 
 void App::Event_Open(Object*) {
-  pads::noteOff(VELMO().get());
+  note_steps::noteOff(VELMO().get());
   Ref<Window> window = VELMO();
   auto popup = findControl<PopupMenu>(window.get(), "MusicPopupMenu");
   fw::nonNil(::App())->MyInstrument = popup->ListIndex() + 1;

@@ -7,6 +7,7 @@
 #include "pads/centre_reset.h"
 #include "pads/playing.h"
 #include "window/lookup.h"
+#include "window/note_steps.h"
 #include "window/velmo.h"
 
 namespace {
@@ -15,16 +16,16 @@ using keyboard::KeyRow;
 
 // The space bar ends the last note without starting one; App.LastPitch keeps its value.
 void spaceBar(Object* self) {
-  pads::applyInstrument(self);
+  note_steps::applyInstrument(self);
   pads::centreReset(self);
-  pads::noteOff(self);
+  note_steps::noteOff(self);
 }
 
 // Moves the slider's Value by the step. The slider keeps its own range, and its
 // "ValueChanged" handler carries the new Value into the playing state.
 void sliderStep(Object* self, const KeyRow& row) {
   const int32_t value = findControl<Slider>(self, row.slider)->Value();
-  findControl<Slider>(self, row.slider)->setValue(pads::shifted(value, row.step));
+  findControl<Slider>(self, row.slider)->setValue(note_steps::shifted(value, row.step));
 }
 
 }  // namespace

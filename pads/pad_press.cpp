@@ -13,6 +13,11 @@ namespace pads {
 
 namespace {
 
+using note_steps::applyInstrument;
+using note_steps::noteOff;
+using note_steps::noteOn;
+using note_steps::recordLastPitch;
+
 // The wing variants; the centre ones are the sequences note keys share (playing.h).
 // `self` is the window; `me` the pressed pad, which only the wing variants use (paintPad
 // tests it for nil at the step that paints it): the centre ones find every control, the

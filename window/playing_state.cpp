@@ -3,8 +3,8 @@
 // values when the window and its controls open.
 
 #include "app/app.h"
-#include "pads/playing.h"
 #include "window/lookup.h"
+#include "window/note_steps.h"
 #include "window/velmo.h"
 
 namespace {
@@ -43,7 +43,7 @@ void VELMO::VelocitySlider_ValueChanged(Object* control) {
 
 void VELMO::MusicPopupMenu_Change(Object* control) {
   auto [self, me] = RuntimeSwapSelfAndMe(control);
-  pads::noteOff(self.get());
+  note_steps::noteOff(self.get());
   Ref<Window> window = ::VELMO();
   const int32_t row = findControl<PopupMenu>(window.get(), "MusicPopupMenu")->ListIndex();
   fw::nonNil(App())->MyInstrument = instrumentOf(row);
@@ -51,7 +51,7 @@ void VELMO::MusicPopupMenu_Change(Object* control) {
 
 void VELMO::MusicPopupMenu_Open(Object* control) {
   auto [self, me] = RuntimeSwapSelfAndMe(control);
-  pads::noteOff(self.get());
+  note_steps::noteOff(self.get());
   auto popup = RuntimeCheckCast<PopupMenu>(me.get(), PopupMenu::__Lookup());
   fw::nonNil(App())->MyInstrument = instrumentOf(fw::nonNil(popup)->ListIndex());
 }
