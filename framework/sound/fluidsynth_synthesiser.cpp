@@ -7,8 +7,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 #include "framework/sound/fluid_log.h"
@@ -41,7 +43,10 @@ constexpr int kChannel = 0;
 // freeze on a disk that hangs.
 constexpr auto kLoadWait = std::chrono::seconds(5);
 
-constexpr const char* kSoundfontFolder = "/usr/share/sounds/sf2/";
+// Where soundfonts live under each data directory, and the data directories when
+// XDG_DATA_DIRS names none.
+constexpr const char* kSoundfontFolder = "sounds/sf2";
+constexpr const char* kDefaultDataDirs = "/usr/local/share:/usr/share";
 // file name          (Debian package)
 constexpr const char* kSoundfontFiles[] = {
     "default-GM.sf2",  // the system's choice (an alternative link)
@@ -80,6 +85,18 @@ std::string withReason(std::string line) {
   return line;
 }
 
+// The folders of the paths, each once, in the paths' order: shorter to read than every
+// file name looked for.
+std::vector<std::string> foldersOf(const std::vector<std::string>& paths) {
+  std::vector<std::string> folders;
+  for (const std::string& path : paths) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+      folders.push_back(folder);
+  }
+  return folders;
+}
+
 bool isFile(const std::string& path) {
   std::error_code error;
   return std::filesystem::is_regular_file(path, error);
@@ -87,10 +104,30 @@ bool isFile(const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> defaultSoundfonts() {
+std::vector<std::string> soundfontsIn(const char* xdgDataDirs) {
+  auto folders = [](std::string_view dirs) {
+    std::vector<std::filesystem::path> found;
+    while (!dirs.empty()) {
+      const size_t colon = std::min(dirs.find(':'), dirs.size());
+      const std::filesystem::path dir(dirs.substr(0, colon));
+      dirs.remove_prefix(std::min(colon + 1, dirs.size()));
+      if (!dir.is_absolute()) continue;
+      const std::filesystem::path folder = (dir / kSoundfontFolder).lexically_normal();
+      if (std::find(found.begin(), found.end(), folder) == found.end()) found.push_back(folder);
+    }
+    return found;
+  };
+  std::vector<std::filesystem::path> searched = folders(xdgDataDirs ? xdgDataDirs : "");
+  if (searched.empty()) searched = folders(kDefaultDataDirs);
+
   std::vector<std::string> paths;
-  for (const char* file : kSoundfontFiles) paths.push_back(std::string(kSoundfontFolder) + file);
+  for (const char* file : kSoundfontFiles)
+    for (const std::filesystem::path& folder : searched) paths.push_back((folder / file).string());
   return paths;
+}
+
+std::vector<std::string> defaultSoundfonts() {
+  return soundfontsIn(std::getenv("XDG_DATA_DIRS"));
 }
 
 struct FluidSynthSynthesiser::Impl {
@@ -232,8 +269,9 @@ FluidSynthSynthesiser::FluidSynthSynthesiser(FluidSynthOptions options)
   for (const std::string& path : d.options.soundfonts)
     if (isFile(path)) candidates.push_back(path);
   if (candidates.empty()) {
-    d.report("no sound: no General MIDI soundfont at " + joined(d.options.soundfonts, " or ") +
-             "; install the package " + kSoundfontPackage);
+    d.report("no sound: no General MIDI soundfont found in " +
+             joined(foldersOf(d.options.soundfonts), " or ") + " (install the Debian package " +
+             kSoundfontPackage + ")");
     d.becomeSilent();
     return;
   }

@@ -15,10 +15,13 @@
 # Waiting is done by polling with a deadline, never by a fixed sleep.
 # E2E_KEEP=<dir>: keep the logs, the program's output and a PNG of every failed shot there.
 # E2E_TIMEOUT=<seconds>: how long any one thing may take to happen (default 20).
+# $2, when given: the tool pitch_of (built beside the program's tests), which the scripts
+# that listen to the program measure recordings with.
 
 set -u
 
 E2E_PROGRAM=${1:-}
+E2E_PITCH_OF=${2:-}
 # shellcheck disable=SC2034  # read by the test scripts
 E2E_TITLE="VELMO TAVI Italian Edition" E2E_BACKGROUND=1d203c
 E2E_TIMEOUT=${E2E_TIMEOUT:-20}
@@ -143,6 +146,41 @@ start_sound() {
   wait_for "$E2E_TIMEOUT" pulse_up || die "PulseAudio did not start: $(cat "$E2E_TMP/pulse.log")"
   note "PulseAudio at $PULSE_SERVER"
 }
+
+# --- recording what the program plays ------------------------------------------------
+
+# The null sink's monitor is recorded as raw 16-bit stereo at 44.1 kHz: 176.4 bytes a ms.
+E2E_REC="$E2E_TMP/monitor.raw" E2E_REC_PID=""
+
+recorded_ms() { echo $(($(stat -c %s "$E2E_REC" 2>/dev/null || echo 0) * 10 / 1764)); }
+recorded() { (($(recorded_ms) >= $1)); }
+# wait_recorded MS: waits until the recording holds MS ms; ends the script when it
+# stops growing before that.
+wait_recorded() {
+  wait_for "$E2E_TIMEOUT" recorded "$1" || die "the recording stopped at $(recorded_ms) ms"
+}
+
+# start_recording: records the null sink's monitor into $E2E_REC from now on. An idle
+# null sink's monitor starts delivering up to 2 s after a recorder connects, so this
+# returns only once the first data has arrived: from then on the recording keeps pace
+# with the sink, and a position in it (recorded_ms) tells when something was played.
+start_recording() {
+  parec --device=e2e_null.monitor --raw --format=s16le --rate=44100 --channels=2 \
+    --latency-msec=20 >"$E2E_REC" 2>"$E2E_TMP/parec.err" &
+  E2E_REC_PID=$!
+  E2E_PIDS+=("$E2E_REC_PID")
+  wait_recorded 50
+}
+stop_recording() { stop_pid "$E2E_REC_PID"; }
+
+# measure note|rms FROM_MS LENGTH_MS: pitch_of on the recording (see pitch_of.cpp):
+# "ONSET_MS HZ RMS" of the first note from FROM_MS, or the RMS of the stretch.
+measure() { "$E2E_PITCH_OF" --rate=44100 --channels=2 "$1" "$E2E_REC" "$2" "$3"; }
+
+# near GOT WANT PERCENT: true when GOT is within PERCENT % of WANT.
+near() { awk -v g="$1" -v w="$2" -v p="$3" 'BEGIN { d = g - w; exit !(d * d <= (w * p / 100) ^ 2) }'; }
+# holds "EXPRESSION": true when the arithmetic comparison holds (decimal numbers).
+holds() { awk "BEGIN { exit !($1) }" </dev/null; }
 
 # --- the program -----------------------------------------------------------------------
 

@@ -10,6 +10,7 @@
 
 #include "framework/sound/fluidsynth_synthesiser.h"
 #include "framework/sound/note_gate.h"
+#include "tests/e2e/pitch.h"
 #include "tests/support/recording_sound.h"
 
 namespace fw {
@@ -37,28 +38,8 @@ double rms(const std::vector<float>& samples, size_t from = 0) {
   return samples.size() > from ? std::sqrt(sum / double(samples.size() - from)) : 0.0;
 }
 
-// The pitch by autocorrelation: the first lag whose correlation comes within 10 % of
-// the best one, so a period of two cycles is not taken for the fundamental.
 double pitchOf(const std::vector<float>& samples) {
-  const size_t minLag = static_cast<size_t>(kRate / 2000.0);
-  const size_t maxLag = static_cast<size_t>(kRate / 50.0);
-  const size_t window = samples.size() - maxLag;
-  std::vector<double> correlation(maxLag + 1, 0.0);
-  double best = 0.0;
-  for (size_t lag = minLag; lag <= maxLag; ++lag) {
-    for (size_t i = 0; i < window; ++i) correlation[lag] += double(samples[i]) * samples[i + lag];
-    best = std::max(best, correlation[lag]);
-  }
-  for (size_t lag = minLag + 1; lag < maxLag; ++lag) {
-    const double c = correlation[lag];
-    if (c >= 0.9 * best && c >= correlation[lag - 1] && c >= correlation[lag + 1]) {
-      // Parabolic interpolation between the neighbouring lags.
-      const double a = correlation[lag - 1], b = c, d = correlation[lag + 1];
-      const double shift = (a - d) / (2.0 * (a - 2.0 * b + d));
-      return kRate / (double(lag) + (std::isfinite(shift) ? shift : 0.0));
-    }
-  }
-  return 0.0;
+  return sound_check::fundamental(samples, kRate);
 }
 
 // Strengths of the first eight harmonics of f0, normalised to a unit vector.
@@ -172,15 +153,35 @@ void expectSilentAndWorking(FluidSynthSynthesiser& synth) {
 TEST(SoundFluidSynthFailures, NoSoundfontSaysSoOnceAndPlaysSilently) {
   SoundReports reports;
   FluidSynthOptions options;  // with a device: none may be opened for nothing
-  options.soundfonts = {"/nonexistent/one.sf2", "/nonexistent/two.sf2"};
+  options.soundfonts = {"/nonexistent/one/a.sf2", "/nonexistent/two/a.sf2",
+                        "/nonexistent/one/b.sf2"};
   options.report = reports.sink();
   FluidSynthSynthesiser synth(options);
   expectSilentAndWorking(synth);
   EXPECT_EQ(synth.driver(), "");
   const std::vector<std::string> lines = reports.lines();
   ASSERT_EQ(lines.size(), 1u);
-  for (const char* part : {"/nonexistent/one.sf2", "/nonexistent/two.sf2", "fluid-soundfont-gm"})
-    EXPECT_NE(lines[0].find(part), std::string::npos) << lines[0];
+  EXPECT_EQ(lines[0],
+            "no sound: no General MIDI soundfont found in /nonexistent/one or /nonexistent/two "
+            "(install the Debian package fluid-soundfont-gm)");
+}
+
+TEST(SoundFluidSynthFailures, SoundfontsAreLookedForInTheDataDirectories) {
+  const std::vector<std::string> standard = {
+      "/usr/local/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
+      "/usr/local/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+      "/usr/local/share/sounds/sf2/TimGM6mb.sf2",   "/usr/share/sounds/sf2/TimGM6mb.sf2"};
+  EXPECT_EQ(soundfontsIn(nullptr), standard) << "unset";
+  EXPECT_EQ(soundfontsIn(""), standard) << "empty";
+  EXPECT_EQ(soundfontsIn(":relative/share:"), standard) << "no usable entry";
+
+  // Preferred file first, then the directories in order; empty, relative and repeated
+  // entries are skipped.
+  const std::vector<std::string> two = {
+      "/opt/b/sounds/sf2/default-GM.sf2", "/a/sounds/sf2/default-GM.sf2",
+      "/opt/b/sounds/sf2/FluidR3_GM.sf2", "/a/sounds/sf2/FluidR3_GM.sf2",
+      "/opt/b/sounds/sf2/TimGM6mb.sf2",   "/a/sounds/sf2/TimGM6mb.sf2"};
+  EXPECT_EQ(soundfontsIn("::/opt/b/:share:/a::/opt/b"), two);
 }
 
 TEST(SoundFluidSynthFailures, ACorruptSoundfontSaysSoOnceAndPlaysSilently) {
