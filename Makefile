@@ -24,7 +24,7 @@ test: build build-asan
 
 bench: build
 	cmake --build build --target benchmarks -j $(JOBS)
-	./build/bench/velmo_bench
+	-./build/bench/velmo_bench
 
 clean:
 	rm -rf build build-asan

@@ -1,6 +1,9 @@
 #pragma once
 // The benchmark program's sections. Each measures one thing, prints its own table and
-// never fails: a measurement that cannot be made is printed as such.
+// never fails: a measurement that cannot be made is printed as such. Sections that
+// measure something with a goal also add it to the final table, printed after them all.
+
+#include "bench/figures.h"
 
 namespace bench {
 
@@ -9,5 +12,8 @@ using Section = void (*)();
 // Registers a section at static initialisation; returns true so it can initialise a
 // namespace-scope constant.
 bool addSection(const char* name, Section run);
+
+// Adds a figure to the final table, in the order added.
+void addFigure(Figure figure);
 
 }  // namespace bench

@@ -8,8 +8,8 @@ packages=(
   qt6-base-dev libgl-dev
   libfluidsynth-dev fluid-soundfont-gm
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool imagemagick x11-utils
-  pulseaudio pulseaudio-utils
+  xvfb xdotool imagemagick x11-utils libx11-dev libxtst-dev
+  pulseaudio pulseaudio-utils python3
 )
 
 missing=()

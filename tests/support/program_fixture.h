@@ -1,26 +1,16 @@
 #pragma once
 // A fresh program for each test: class tables built, App created and registered, the
 // main window created with its 44 controls, the start-up "Open" events raised, and a
-// recording synthesiser in place of the sound device.
+// recording synthesiser in place of the sound device (see program_setup.h).
 
 #include <gtest/gtest.h>
 
 #include <string_view>
 #include <vector>
 
-#include "app/app.h"
-#include "framework/controls/controls.h"
-#include "framework/controls/window.h"
-#include "framework/sound/recording_synthesiser.h"
-#include "window/velmo.h"
+#include "tests/support/program_setup.h"
 
 namespace testing_support {
-
-// The five start-up "Open" events that reach the program's handlers.
-enum class Opening { Application, Window, VelocitySlider, MusicPopupMenu, NotePlayer1 };
-inline constexpr Opening kAllOpenings[] = {Opening::Application, Opening::Window,
-                                          Opening::VelocitySlider, Opening::MusicPopupMenu,
-                                          Opening::NotePlayer1};
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -28,13 +18,15 @@ class ProgramTest : public ::testing::Test {
   void TearDown() override;
 
   // Creates App and the window without raising any "Open" (SetUp does it, then opens).
-  void startWithoutOpening();
-  void open(Opening which);
-  void openAll();
+  void startWithoutOpening() { program_.startWithoutOpening(); }
+  void open(Opening which) { program_.open(which); }
+  void openAll() { program_.openAll(); }
 
-  Window* window() const { return window_.get(); }
-  struct App& app() const;
-  fw::RecordingSynthesiser& sound() const;
+  Window* window() const { return program_.window(); }
+  struct App& app() const {
+    return ProgramSession::app();
+  }
+  fw::RecordingSynthesiser& sound() const { return ProgramSession::sound(); }
 
   template <class T>
   Ref<T> control(std::string_view name) const;
@@ -43,20 +35,19 @@ class ProgramTest : public ::testing::Test {
   // Presses a pad through its "MouseDown" event at the pad's centre; the handler's result.
   bool press(std::string_view pad);
   // Types a key through the window's key-down path; the handler's result.
-  bool type(const String& key);
+  bool type(const String& key) { return program_.type(key); }
   // The calls the synthesiser received since the last clear.
-  std::vector<fw::RecordingSynthesiser::Call> played() const;
+  std::vector<fw::RecordingSynthesiser::Call> played() const { return sound().calls(); }
 
  private:
-  Ref<Window> window_;
-  bool started_ = false;
+  ProgramSession program_;
 };
 
 template <class T>
 Ref<T> ProgramTest::control(std::string_view name) const {
-  Ref<Object> found = RuntimeWindowControlByName(window_.get(), String(name));
+  Ref<T> found = program_.control<T>(name);
   if (!found) ADD_FAILURE() << "no control named " << name;
-  return RuntimeCheckCast<T>(found.get(), T::__Lookup());
+  return found;
 }
 
 }  // namespace testing_support

@@ -1,0 +1,116 @@
+#include "bench/figures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace bench {
+namespace {
+
+std::string cleaned(std::string_view field) {
+  std::string text(field);
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+  return text;
+}
+
+std::vector<std::string_view> split(std::string_view line, char separator) {
+  std::vector<std::string_view> fields;
+  for (;;) {
+    const std::size_t at = line.find(separator);
+    fields.push_back(line.substr(0, at));
+    if (at == std::string_view::npos) return fields;
+    line.remove_prefix(at + 1);
+  }
+}
+
+std::optional<double> number(std::string_view text) {
+  const std::string owned(text);
+  if (owned.empty()) return std::nullopt;
+  char* end = nullptr;
+  const double value = std::strtod(owned.c_str(), &end);
+  if (end != owned.c_str() + owned.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// Enough digits to tell values near the goal apart, without noise digits.
+std::string formatted(double value) {
+  char text[32];
+  const double magnitude = std::fabs(value);
+  const int decimals = magnitude >= 100 ? 0 : magnitude >= 10 ? 1 : magnitude >= 1 ? 2 : 3;
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+}  // namespace
+
+std::string_view verdict(const Figure& figure) {
+  if (!figure.value) return "not measured";
+  return *figure.value <= figure.goal ? "met" : "missed";
+}
+
+std::string toRow(const Figure& figure) {
+  char goal[32];
+  std::snprintf(goal, sizeof goal, "%.17g", figure.goal);
+  char value[32] = "-";
+  if (figure.value) std::snprintf(value, sizeof value, "%.17g", *figure.value);
+  return cleaned(figure.name) + '\t' + value + '\t' + cleaned(figure.unit) + '\t' + goal + '\t' +
+         cleaned(figure.notes);
+}
+
+std::optional<Figure> fromRow(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  const std::vector<std::string_view> fields = split(line, '\t');
+  if (fields.size() != 5 || fields[0].empty()) return std::nullopt;
+  Figure figure;
+  figure.name = std::string(fields[0]);
+  if (fields[1] != "-") {
+    figure.value = number(fields[1]);
+    if (!figure.value) return std::nullopt;
+  }
+  figure.unit = std::string(fields[2]);
+  const std::optional<double> goal = number(fields[3]);
+  if (!goal) return std::nullopt;
+  figure.goal = *goal;
+  figure.notes = std::string(fields[4]);
+  return figure;
+}
+
+std::optional<double> median(std::vector<double> values) {
+  if (values.empty()) return std::nullopt;
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  if (values.size() % 2 == 1) return values[middle];
+  return (values[middle - 1] + values[middle]) / 2;
+}
+
+void printTable(const std::vector<Figure>& figures, std::FILE* out) {
+  std::size_t nameWidth = 6;
+  for (const Figure& f : figures) nameWidth = std::max(nameWidth, f.name.size() + 5);
+  std::fprintf(out, "%-*s %12s %14s   %s\n", int(nameWidth), "figure", "value", "goal", "result");
+  int met = 0;
+  int missed = 0;
+  int unmeasured = 0;
+  for (std::size_t i = 0; i < figures.size(); ++i) {
+    const Figure& f = figures[i];
+    const std::string label = "[" + std::to_string(i + 1) + "] " + f.name;
+    const std::string value = f.value ? formatted(*f.value) + " " + f.unit : "-";
+    const std::string goal = "<= " + formatted(f.goal) + " " + f.unit;
+    const std::string_view result = verdict(f);
+    std::fprintf(out, "%-*s %12s %14s   %.*s\n", int(nameWidth), label.c_str(), value.c_str(),
+                 goal.c_str(), int(result.size()), result.data());
+    if (result == "met")
+      ++met;
+    else if (result == "missed")
+      ++missed;
+    else
+      ++unmeasured;
+  }
+  std::fprintf(out, "goals: %d met, %d missed, %d not measured\n", met, missed, unmeasured);
+  std::fprintf(out, "notes:\n");
+  for (std::size_t i = 0; i < figures.size(); ++i)
+    if (!figures[i].notes.empty())
+      std::fprintf(out, "  [%zu] %s\n", i + 1, figures[i].notes.c_str());
+}
+
+}  // namespace bench

@@ -1,0 +1,44 @@
+#pragma once
+// Child processes started by the probe, stopped by their own pid, and what /proc says
+// about a running one.
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace probe {
+
+// Starts argv[0] (looked up in PATH) with the extra NAME=value settings added to this
+// process's environment. Its standard output goes to stdoutFd (-1: /dev/null); standard
+// error is shared. Returns the pid, or -1 when it could not be started.
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+            int stdoutFd = -1);
+// True while the child runs (it is reaped if it has ended).
+bool running(pid_t pid);
+// Asks the child to end (SIGTERM), kills it if it has not within 3 s, and reaps it.
+void stop(pid_t pid);
+
+// One thread of a process as /proc shows it.
+struct ThreadSample {
+  long tid = 0;
+  std::string name;   // comm: "velmo", "pulse-audio", "QXcbEventQueue"
+  long ticks = 0;     // user + system CPU time, in clock ticks
+  long switches = 0;  // voluntary + involuntary context switches: its wakeups
+};
+
+// Every thread of the process; empty when it has ended.
+std::vector<ThreadSample> threadsOf(pid_t pid);
+// A field of /proc/PID/status in kB ("VmHWM", "VmRSS"); nullopt when unreadable.
+std::optional<long> statusKb(pid_t pid, std::string_view field);
+
+// Parsers of /proc text, exposed for testing.
+// The name and CPU ticks from the text of /proc/PID/task/TID/stat, whose name may hold
+// spaces and parentheses ("Thread (pooled)").
+std::optional<ThreadSample> parseStat(std::string_view text);
+// The number after "Field:" in the text of /proc/PID/status.
+std::optional<long> statusField(std::string_view text, std::string_view field);
+
+}  // namespace probe

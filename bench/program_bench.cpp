@@ -1,0 +1,85 @@
+// The whole program measured from outside: start-up, peak memory, idle CPU and key to
+// sound, by the probe under a private X server and PulseAudio (whole_program.sh). Its
+// per-run lines are printed as they come; its figures join the final table.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "bench/bench.h"
+
+namespace {
+
+// What the probe measures, for the table when it could not run at all.
+struct Expected {
+  const char* name;
+  const char* unit;
+  double goal;
+};
+// name                                                    unit  goal
+constexpr Expected kExpected[] = {
+    {"start to window mapped (median of 10)", "ms", 100},
+    {"start to first note playable (median of 10)", "ms", 100},
+    {"peak resident memory, 10 instruments played", "MB", 100},
+    {"CPU besides audio threads, 10 s after the window maps", "%", 1},
+    {"UI thread wakeups, 10 s after the window maps", "/s", 10},
+    {"CPU besides audio threads, 10 s after a Randam Hit click", "%", 1},
+    {"UI thread wakeups, 10 s after a Randam Hit click", "/s", 10},
+    {"key to sound on the null sink (median of 20)", "ms", 10},
+};
+
+void notMeasured(const std::string& why) {
+  for (const Expected& e : kExpected)
+    bench::addFigure({e.name, std::nullopt, e.unit, e.goal, "not measured: " + why});
+}
+
+// Runs the script with its three arguments; its exit status, or -1.
+int runScript(const std::string& program, const std::string& probe, const std::string& rows) {
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    execlp("bash", "bash", VELMO_WHOLE_PROGRAM_SCRIPT, program.c_str(), probe.c_str(), rows.c_str(),
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  if (child < 0) return -1;
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void wholeProgram() {
+#ifndef VELMO_PROBE
+  std::printf("the probe was not built (Xlib or XTEST development files missing)\n");
+  notMeasured("the probe needs libx11-dev and libxtst-dev");
+#else
+  char rows[] = "/tmp/velmo-bench-rows.XXXXXX";
+  const int fd = mkstemp(rows);
+  if (fd < 0) {
+    notMeasured("no temporary file for the probe's figures");
+    return;
+  }
+  close(fd);
+  const int status = runScript(VELMO_PROGRAM, VELMO_PROBE, rows);
+  std::ifstream in(rows);
+  std::string line;
+  int read = 0;
+  while (std::getline(in, line))
+    if (auto figure = bench::fromRow(line)) {
+      bench::addFigure(*figure);
+      ++read;
+    }
+  std::remove(rows);
+  if (read == 0)
+    notMeasured("the whole-program run ended with status " + std::to_string(status) +
+                " before the probe wrote its figures (see above)");
+#endif
+}
+
+const bool kWholeProgram = bench::addSection("program: whole-program figures", wholeProgram);
+
+}  // namespace

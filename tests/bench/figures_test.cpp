@@ -1,0 +1,79 @@
+// The final table's figures: the row format that carries them between processes, the
+// verdicts and the medians behind them.
+
+#include "bench/figures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using bench::Figure;
+
+TEST(FigureRows, CarryEveryFieldAcrossAndCleanSeparatorsInside) {
+  const Figure sent{"start\tto map", 39.75, "ms", 100, "line one\nline two"};
+  const auto back = bench::fromRow(bench::toRow(sent));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->name, "start to map");
+  ASSERT_TRUE(back->value);
+  EXPECT_DOUBLE_EQ(*back->value, 39.75);
+  EXPECT_EQ(back->unit, "ms");
+  EXPECT_DOUBLE_EQ(back->goal, 100);
+  EXPECT_EQ(back->notes, "line one line two");
+
+  // Values with many digits come back exactly, and "not measured" stays so.
+  const Figure exact{"x", 1.0 / 3.0, "us", 0.05, ""};
+  EXPECT_EQ(*bench::fromRow(bench::toRow(exact))->value, 1.0 / 3.0);
+  const auto missing = bench::fromRow(bench::toRow({"y", std::nullopt, "MB", 100, "why"}) + "\n");
+  ASSERT_TRUE(missing);
+  EXPECT_FALSE(missing->value);
+  EXPECT_EQ(missing->notes, "why");
+}
+
+TEST(FigureRows, RefuseLinesThatAreNotFigures) {
+  for (const char* line :
+       {"", "# X display :0", "a\t1\tms\t2", "a\t1\tms\t2\tn\textra", "\t1\tms\t2\tn",
+        "a\tfast\tms\t2\tn", "a\t1\tms\tsoon\tn", "a\t1ms\tms\t2\tn", "a\tnan\tms\t2\tn"})
+    EXPECT_FALSE(bench::fromRow(line)) << "'" << line << "'";
+}
+
+TEST(FigureVerdict, IsMetAtTheGoalMissedAboveAndNotMeasuredWithoutValue) {
+  EXPECT_EQ(bench::verdict({"a", 100.0, "ms", 100, ""}), "met");
+  EXPECT_EQ(bench::verdict({"a", 100.01, "ms", 100, ""}), "missed");
+  EXPECT_EQ(bench::verdict({"a", 0.0, "%", 1, ""}), "met");
+  EXPECT_EQ(bench::verdict({"a", std::nullopt, "ms", 100, ""}), "not measured");
+}
+
+TEST(FigureMedian, TakesTheMiddleOfUnsortedValues) {
+  EXPECT_FALSE(bench::median({}));
+  EXPECT_EQ(*bench::median({7}), 7);
+  EXPECT_EQ(*bench::median({9, 1, 5}), 5);
+  EXPECT_EQ(*bench::median({4, 1, 3, 2}), 2.5);
+}
+
+TEST(FigureTable, ShowsEachVerdictTheGoalsAndTheNotesByNumber) {
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  bench::printTable({{"mapped", 39.8, "ms", 100, "from fork"},
+                     {"sound", 12.5, "ms", 10, ""},
+                     {"memory", std::nullopt, "MB", 100, "no display"}},
+                    out);
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+  EXPECT_NE(text.find("[1] mapped"), std::string::npos) << text;
+  EXPECT_NE(text.find("39.8 ms"), std::string::npos) << text;
+  EXPECT_NE(text.find("<= 100 ms"), std::string::npos) << text;
+  EXPECT_NE(text.find("missed"), std::string::npos) << text;
+  EXPECT_NE(text.find("not measured"), std::string::npos) << text;
+  EXPECT_NE(text.find("goals: 1 met, 1 missed, 1 not measured"), std::string::npos) << text;
+  EXPECT_NE(text.find("[1] from fork"), std::string::npos) << text;
+  EXPECT_NE(text.find("[3] no display"), std::string::npos) << text;
+  EXPECT_EQ(text.find("[2] \n"), std::string::npos) << "no empty note line\n" << text;
+}
+
+}  // namespace
