@@ -233,7 +233,7 @@ void measureKeyToSound(Session& session, int runs, std::vector<bench::Figure>& o
       name, bench::median(delays), "ms", 10.0,
       "from the XTEST key press x (after a space and 50 ms of silence) to the first frame above "
       "-50 dBFS on the null sink's monitor, dated from its chunk's arrival at parec (5 ms "
-      "fragments): X server, Qt, the handler, FluidSynth's 2 x 128-frame periods, PulseAudio's "
+      "fragments): X server, Qt, the handler, FluidSynth's 320-frame periods, PulseAudio's "
       "stream and the monitor's delivery; no device buffer, so a lower bound for a real device" +
           spread));
 }

@@ -31,10 +31,19 @@
 namespace fw {
 namespace {
 
-// The output: 2 periods of 128 frames at 48 kHz buffer 5.3 ms. 48 kHz is the rate
-// sound servers usually run at, which spares them a resampler.
+// The output at 48 kHz, the rate sound servers usually run at, which spares them a
+// resampler. On PulseAudio one period is the whole stream buffer, so its size trades the
+// time from key to sound (velmo_bench) against gaps when the audio thread is late, as
+// measured on a PulseAudio null sink over 6 notes of a second:
+//   frames   buffer   key to sound   gaps of silence, idle / with all cores busy
+//     128    2.7 ms      4.9 ms         4 / 93
+//     256    5.3 ms      6.7 ms         3 / 37
+//     320    6.7 ms      7.5 ms         0 / 5
+//     384    8.0 ms     12.2 ms         0 / 1
+//     512   10.7 ms     15.8 ms         0 / 2
+// 320 is the largest that keeps a key's sound within 10 ms.
 constexpr double kSampleRate = 48000.0;
-constexpr int kPeriodSize = 128;
+constexpr int kPeriodSize = 320;
 constexpr int kPeriods = 2;
 // One note sounds at a time, so the gain can be above FluidSynth's 0.2 for polyphony.
 constexpr double kGain = 0.5;
@@ -332,6 +341,9 @@ double FluidSynthSynthesiser::configuredBufferMs() const {
   fluid_settings_getint(impl_->settings.get(), "audio.period-size", &periodSize);
   fluid_settings_getint(impl_->settings.get(), "audio.periods", &periods);
   fluid_settings_getnum(impl_->settings.get(), "synth.sample-rate", &rate);
+  // FluidSynth's PulseAudio driver asks the server for one period of buffer; ALSA's
+  // buffer holds all the periods.
+  if (impl_->driverName == "pulseaudio") periods = 1;
   return rate > 0.0 ? 1000.0 * periodSize * periods / rate : 0.0;
 }
 

@@ -133,7 +133,7 @@ TEST_F(SoundPulse, PlaysAsAStreamOnTheSoundServer) {
   EXPECT_TRUE(synth.waitUntilReady());
   EXPECT_EQ(synth.driver(), "pulseaudio");
   EXPECT_GT(synth.configuredBufferMs(), 0.0);
-  EXPECT_LE(synth.configuredBufferMs(), 6.0);
+  EXPECT_LE(synth.configuredBufferMs(), 7.0);
   synth.programChange(73);
   synth.noteOn(60, 100);
   EXPECT_NE(output(pulse.pactl("list short sink-inputs")), "");
