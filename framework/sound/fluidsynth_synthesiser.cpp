@@ -38,7 +38,7 @@ namespace {
 //   frames   buffer   key to sound   gaps of silence, idle / with all cores busy
 //     128    2.7 ms      4.9 ms         4 / 93
 //     256    5.3 ms      6.7 ms         3 / 37
-//     320    6.7 ms      7.5 ms         0 / 5
+//     320    6.7 ms    7.5-9.7 ms       0 / 5
 //     384    8.0 ms     12.2 ms         0 / 1
 //     512   10.7 ms     15.8 ms         0 / 2
 // 320 is the largest that keeps a key's sound within 10 ms.
