@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "framework/sound/fluid_log.h"
+#include "framework/sound/limiter.h"
 
 // How the soundfont is loaded, measured by velmo_bench ("sound: soundfont loading") on
 // FluidR3_GM (148 MB) from a warm page cache; start-up is what the constructor costs:
@@ -38,7 +39,7 @@ namespace {
 //   frames   buffer   key to sound   gaps of silence, idle / with all cores busy
 //     128    2.7 ms      4.9 ms         4 / 93
 //     256    5.3 ms      6.7 ms         3 / 37
-//     320    6.7 ms    7.5-9.7 ms       0 / 5
+//     320    6.7 ms    7.5-9.9 ms       0 / 5
 //     384    8.0 ms     12.2 ms         0 / 1
 //     512   10.7 ms     15.8 ms         0 / 2
 // 320 is the largest that keeps a key's sound within 10 ms.
@@ -47,6 +48,10 @@ constexpr int kPeriodSize = 320;
 constexpr int kPeriods = 2;
 // One note sounds at a time, so the gain can be above FluidSynth's 0.2 for polyphony.
 constexpr double kGain = 0.5;
+// The limiter behind it (limiter.h): 1 dB below full scale, recovering over 100 ms, fast
+// enough to follow a phrase and slow enough not to be heard pumping within one note.
+constexpr float kCeiling = 0.891f;
+constexpr double kLimiterReleaseMs = 100.0;
 constexpr int kChannel = 0;
 // Longest a note-on waits for the soundfont before it is dropped: the UI must not
 // freeze on a disk that hangs.
@@ -154,6 +159,9 @@ struct FluidSynthSynthesiser::Impl {
   Load load = Load::Pending;
   std::string soundfont;
 
+  // Touched only by whoever renders: the audio driver's thread, or render()'s caller.
+  PeakLimiter limiter{kCeiling, kLimiterReleaseMs, kSampleRate};
+
   // The UI thread's own state.
   bool silent = false;      // nothing will ever sound: calls are ignored
   bool ready = false;       // the font is loaded and pendingProgram applied
@@ -187,13 +195,29 @@ struct FluidSynthSynthesiser::Impl {
   bool openDriver() {
     for (const std::string& name : options.drivers) {
       if (fluid_settings_setstr(settings.get(), "audio.driver", name.c_str()) != FLUID_OK) continue;
-      driver.reset(new_fluid_audio_driver(settings.get(), synth.get()));
+      driver.reset(new_fluid_audio_driver2(settings.get(), &Impl::renderForDriver, this));
       if (driver) {
         driverName = name;
         return true;
       }
     }
     return false;
+  }
+
+  // On the audio driver's thread: a period of sound, effects mixed into the dry output
+  // as in render(), then limited. A C callback: it must not throw, and nothing in it does.
+  static int renderForDriver(void* data, int len, int nfx, float* fx[], int nout,
+                             float* out[]) noexcept {
+    Impl& self = *static_cast<Impl*>(data);
+    int result = FLUID_OK;
+    if (nfx == 0 && nout >= 2) {
+      float* mixed[] = {out[0], out[1], out[0], out[1]};  // reverb, chorus: both into out
+      result = fluid_synth_process(self.synth.get(), len, 4, mixed, nout, out);
+    } else {
+      result = fluid_synth_process(self.synth.get(), len, nfx, fx, nout, out);
+    }
+    if (nout >= 2 && len > 0) self.limiter.process(out[0], out[1], static_cast<size_t>(len));
+    return result;
   }
 
   // On the loader thread (or the constructor's): the first candidate that loads wins.
@@ -356,6 +380,7 @@ void FluidSynthSynthesiser::render(std::span<float> left, std::span<float> right
   }
   fluid_synth_write_float(impl_->synth.get(), static_cast<int>(frames), left.data(), 0, 1,
                           right.data(), 0, 1);
+  impl_->limiter.process(left.data(), right.data(), frames);
 }
 
 std::unique_ptr<Synthesiser> openSystemSynthesiser() noexcept {

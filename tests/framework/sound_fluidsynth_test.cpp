@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -120,6 +121,26 @@ TEST_F(SoundFluidSynth, PlayNoteClampsAnOverloudVelocityAndIgnoresNotesOutsideMi
   const std::vector<float> sounding = renderSeconds(synth, 0.3);
   EXPECT_GT(rms(sounding), 0.01);
   EXPECT_NEAR(pitchOf(sounding), kMiddleC, 0.03 * kMiddleC);
+}
+
+// Program 83 (Calliope Lead) rings on after its note-off, so quick notes at full velocity
+// pile up to more than twice full scale before the limiter.
+TEST_F(SoundFluidSynth, QuickLoudNotesStayBelowFullScale) {
+  FluidSynthSynthesiser synth(offline());
+  synth.programChange(82);
+  std::vector<float> left(static_cast<size_t>(kRate / 8)), right(left.size());
+  float peak = 0.0f;
+  for (int i = 0, last = 0; i < 24; ++i) {
+    const int note = 48 + (i * 7) % 36;
+    playNote(synth, last, 0);
+    playNote(synth, note, 127);
+    last = note;
+    synth.render(left, right);
+    for (size_t k = 0; k < left.size(); ++k)
+      peak = std::max({peak, std::fabs(left[k]), std::fabs(right[k])});
+  }
+  EXPECT_LE(peak, 0.8911f);
+  EXPECT_GT(peak, 0.5f) << "still loud";
 }
 
 TEST_F(SoundFluidSynth, InstrumentsSoundDifferent) {
