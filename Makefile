@@ -1,6 +1,10 @@
 # The two commands of this project: `make run` and `make test`.
 # Both install what is missing first (tools/setup.sh holds the one package list).
 JOBS ?= $(shell nproc)
+# `make test` (and so CI) makes warnings errors; `make run` leaves the choice cached in
+# the build folder as it is, so a user's build does not break on a warning a newer
+# compiler invents.
+WERROR_FLAG = $(if $(WERROR),-DVELMO_WERROR=$(WERROR))
 
 .PHONY: run test setup build build-asan bench clean
 
@@ -8,16 +12,17 @@ setup:
 	@bash tools/setup.sh
 
 build: setup
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR_FLAG) >/dev/null
 	cmake --build build -j $(JOBS)
 
 build-asan: setup
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON >/dev/null
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON $(WERROR_FLAG) >/dev/null
 	cmake --build build-asan -j $(JOBS)
 
 run: build
 	./build/velmo
 
+test: WERROR = ON
 test: build build-asan
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)

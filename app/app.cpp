@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "framework/runtime/int32.h"
 #include "framework/runtime/reflection.h"
 #include "window/lookup.h"
 #include "window/note_steps.h"
@@ -88,5 +89,5 @@ void App::Event_Open(Object*) {
   note_steps::noteOff(VELMO().get());
   Ref<Window> window = VELMO();
   auto popup = findControl<PopupMenu>(window.get(), "MusicPopupMenu");
-  fw::nonNil(::App())->MyInstrument = popup->ListIndex() + 1;
+  fw::nonNil(::App())->MyInstrument = fw::int32Add(popup->ListIndex(), 1);
 }

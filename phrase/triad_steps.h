@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/runtime/int32.h"
+
 namespace phrase {
 
 // For each order, the scale steps added to the root for notes 0, 1, 2: the six orders of
@@ -37,7 +39,7 @@ constexpr int32_t triadOffset(int32_t step, int32_t order, int32_t k) {
   int32_t scaleStep = 0;
   if (order >= 0 && static_cast<std::size_t>(order) < kOrderCount && k >= 0 &&
       static_cast<std::size_t>(k) < kNotesPerArpeggio)
-    scaleStep = static_cast<int32_t>(static_cast<int64_t>(step) + kArpeggioOrders[order][k]);
+    scaleStep = fw::int32Add(step, kArpeggioOrders[order][k]);
   if (scaleStep < 0 || static_cast<std::size_t>(scaleStep) >= kScaleStepCount) return 0;
   return kMajorScaleSemitones[scaleStep];
 }

@@ -9,15 +9,15 @@
 
 #include <cstdint>
 
+#include "framework/runtime/int32.h"
+
 class Object;
 
 namespace note_steps {
 
-// base + shift in Int32 arithmetic, wrapping like the framework's Int32 rather than
-// overflowing: notes are passed on unclamped, whatever the shift.
-constexpr int32_t shifted(int32_t base, int32_t shift) {
-  return static_cast<int32_t>(static_cast<int64_t>(base) + shift);
-}
+// base + shift in the framework's wrapping Int32 arithmetic: notes are passed on
+// unclamped, whatever the shift.
+constexpr int32_t shifted(int32_t base, int32_t shift) { return fw::int32Add(base, shift); }
 
 // NotePlayer1's instrument := App.MyInstrument.
 void applyInstrument(Object* window);

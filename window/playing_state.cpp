@@ -3,6 +3,7 @@
 // values when the window and its controls open.
 
 #include "app/app.h"
+#include "framework/runtime/int32.h"
 #include "window/lookup.h"
 #include "window/note_steps.h"
 #include "window/velmo.h"
@@ -16,9 +17,11 @@ constexpr int32_t kCentreOctavePosition = 5;
 
 constexpr int32_t kOpeningVelocity = 64;
 // A higher velocity-slider value gives a softer note: 160 - 6 x Value.
-constexpr int32_t velocityOf(int32_t sliderValue) { return 160 - 6 * sliderValue; }
+constexpr int32_t velocityOf(int32_t sliderValue) {
+  return fw::int32Sub(160, fw::int32Mul(6, sliderValue));
+}
 // Popup row r names General MIDI instrument r + 1.
-constexpr int32_t instrumentOf(int32_t listIndex) { return listIndex + 1; }
+constexpr int32_t instrumentOf(int32_t listIndex) { return fw::int32Add(listIndex, 1); }
 
 }  // namespace
 

@@ -1,4 +1,5 @@
-// The framework's global functions: Rnd, Asc, Str, RuntimeCvtReal64ToSInt32, RGB.
+// The framework's global functions: Rnd, Asc, Str, RuntimeCvtReal64ToSInt32, RGB, and its
+// wrapping Int32 arithmetic.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "framework/runtime/globals.h"
+#include "framework/runtime/int32.h"
 
 namespace {
 
@@ -141,6 +143,21 @@ TEST(RuntimeGlobals, RgbTakesRedGreenBlueAndClampsStrayComponents) {
   EXPECT_EQ(RGB(255, 0, 0), (Color{255, 0, 0}));
   EXPECT_EQ(RGB(-1, 256, 1000), (Color{0, 255, 255}));
   EXPECT_EQ(RGB(INT32_MIN, INT32_MAX, 128), (Color{0, 255, 128}));
+}
+
+// Int32 sums and products wrap modulo 2^32 at both ends of the range. The operands pass
+// through volatile so the sanitiser build checks the arithmetic at run time.
+TEST(RuntimeInt32, ArithmeticWrapsAtBothEnds) {
+  volatile int32_t max = INT32_MAX, min = INT32_MIN, billion = 1'000'000'000;
+  EXPECT_EQ(fw::int32Add(max, 1), INT32_MIN);
+  EXPECT_EQ(fw::int32Add(min, -1), INT32_MAX);
+  EXPECT_EQ(fw::int32Add(max, max), -2);
+  EXPECT_EQ(fw::int32Sub(min, 1), INT32_MAX);
+  EXPECT_EQ(fw::int32Sub(160, min), -2'147'483'488);
+  EXPECT_EQ(fw::int32Mul(6, billion), 1'705'032'704);
+  EXPECT_EQ(fw::int32Mul(min, -1), INT32_MIN);
+  EXPECT_EQ(fw::int32Add(60, 12), 72);
+  EXPECT_EQ(fw::int32Mul(-6, 7), -42);
 }
 
 }  // namespace

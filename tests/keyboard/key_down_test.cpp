@@ -7,21 +7,16 @@
 #include <QKeyEvent>
 #include <QString>
 #include <QWidget>
+#include <cstdint>
+#include <iterator>
 #include <ostream>
 
 #include "framework/runtime/globals.h"
-#include "keyboard/key_table.h"
 #include "tests/pads/pad_moments.h"
 #include "tests/support/program_fixture.h"
 
-namespace keyboard {
-// Failure messages name the key, not the row's bytes.
-void PrintTo(const KeyRow& row, std::ostream* out) { *out << "code " << row.code; }
-}  // namespace keyboard
-
 namespace {
 
-using keyboard::KeyRow;
 using testing_support::Call;
 using testing_support::litPads;
 using testing_support::Moment;
@@ -49,50 +44,83 @@ class KeyDown : public testing_support::ProgramTest {
   }
 };
 
-// Each row of the table on a freshly opened program (instrument 1, velocity 64, nothing
-// played yet), with one centre pad lit beforehand so the reset shows.
-class EveryKey : public KeyDown, public ::testing::WithParamInterface<KeyRow> {};
+// What each note key does, written out from the two manuals: the code shown, the note
+// played at the opening state, the pad lit in its pitch class's lit colour, and whether
+// the key first applies the instrument.
+struct NoteKey {
+  const char* key;
+  int32_t code;
+  int32_t note;
+  const char* pad;
+  uint32_t lit;  // 0xRRGGBB
+  bool instrument;
+};
+void PrintTo(const NoteKey& k, std::ostream* out) { *out << "key " << k.key; }
 
-TEST_P(EveryKey, ShowsItsCodeThenRunsItsAction) {
-  const KeyRow& row = GetParam();
+// key       code  note  pad          lit       instrument
+constexpr NoteKey kNoteKeys[] = {
+    {"z",      122, 59, "Oval9",     0x0000ff, true},
+    {"x",      120, 60, "Oval1",     0xff0000, true},
+    {"c",      99,  62, "Oval2",     0xff80c0, true},
+    {"v",      118, 64, "Oval3",     0xa020ff, false},
+    {"b",      98,  65, "Oval4",     0x00c0c0, true},
+    {"n",      110, 67, "Oval5",     0xc0c0ff, true},
+    {"m",      109, 69, "Oval6",     0x0060a0, false},
+    {",",      44,  71, "Oval7",     0x0000ff, true},
+    {".",      46,  72, "Oval8",     0xff0000, true},
+    {"/",      47,  74, "Oval11",    0xff80c0, true},
+    {"\u00DB", 219, 76, "Oval12",    0xa020ff, true},
+    {"d",      100, 61, "miniOval1", 0xffff40, false},
+    {"f",      102, 63, "miniOval2", 0xffff40, false},
+    {"h",      104, 66, "miniOval3", 0xffff40, false},
+    {"j",      106, 68, "miniOval4", 0xffff40, false},
+    {"k",      107, 70, "miniOval5", 0xffff40, false},
+    {";",      59,  73, "miniOval1", 0xffff40, false},
+    {"]",      93,  75, "miniOval2", 0xffff40, false},
+    {"q",      113, 72, "Oval1",     0xff0000, true},
+    {"w",      119, 74, "Oval2",     0xff80c0, true},
+    {"e",      101, 76, "Oval3",     0xa020ff, false},
+    {"r",      114, 77, "Oval4",     0x00c0c0, true},
+    {"t",      116, 79, "Oval5",     0xc0c0ff, true},
+    {"y",      121, 81, "Oval6",     0x0060a0, false},
+    {"u",      117, 83, "Oval7",     0x0000ff, true},
+    {"i",      105, 84, "Oval8",     0xff0000, true},
+    {"o",      111, 86, "Oval2",     0xff80c0, true},
+    {"p",      112, 88, "Oval3",     0xa020ff, true},
+    {"2",      50,  73, "miniOval1", 0xffff40, false},
+    {"3",      51,  75, "miniOval2", 0xffff40, false},
+    {"5",      53,  78, "miniOval3", 0xffff40, false},
+    {"6",      54,  80, "miniOval4", 0xffff40, false},
+    {"7",      55,  82, "miniOval5", 0xffff40, false},
+    {"9",      57,  85, "miniOval1", 0xffff40, false},
+    {"0",      48,  87, "miniOval2", 0xffff40, false},
+};
+static_assert(std::size(kNoteKeys) == 35);
+
+// Each note key on a freshly opened program (instrument 1, velocity 64), with one
+// centre pad lit beforehand so the reset shows.
+class EveryNoteKey : public KeyDown, public ::testing::WithParamInterface<NoteKey> {};
+
+TEST_P(EveryNoteKey, ShowsItsCodePlaysItsNoteAndLightsItsPad) {
+  const NoteKey& k = GetParam();
   press("Oval5");
   app().LastPitch = 50;
   sound().clear();
-  const State before = state();
 
-  EXPECT_FALSE(type(String(row.key)));
-  EXPECT_EQ(shown(), Str(row.code));
-
-  switch (row.kind) {
-    case keyboard::NaturalKey:
-    case keyboard::SharpKey: {
-      std::vector<Call> expected;
-      if (row.instrumentStep) expected.push_back(Call::program(0));
-      expected.push_back(Call::off(50));
-      expected.push_back(Call::on(row.baseNote, 64));
-      EXPECT_EQ(played(), expected);
-      EXPECT_EQ(lit(), Lit{std::string(row.pad)});
-      EXPECT_EQ(colourOf(row.pad), keyboard::litColour(row));
-      EXPECT_EQ(app().LastPitch, row.baseNote);
-      break;
-    }
-    case keyboard::Space:
-      EXPECT_EQ(played(), (std::vector<Call>{Call::program(0), Call::off(50)}));
-      EXPECT_TRUE(lit().empty());
-      EXPECT_EQ(state(), before);
-      break;
-    case keyboard::SliderStep: {
-      EXPECT_TRUE(played().empty());
-      EXPECT_EQ(lit(), Lit{"Oval5"});
-      const int32_t start = row.slider == "PitchSlider" ? 5 : 8;
-      EXPECT_EQ(sliderValue(row.slider), start + row.step);
-      break;
-    }
-  }
+  EXPECT_FALSE(type(String(k.key)));
+  EXPECT_EQ(shown(), Str(k.code));
+  std::vector<Call> expected;
+  if (k.instrument) expected.push_back(Call::program(0));
+  expected.push_back(Call::off(50));
+  expected.push_back(Call::on(k.note, 64));
+  EXPECT_EQ(played(), expected);
+  EXPECT_EQ(lit(), Lit{k.pad});
+  EXPECT_EQ(colourOf(k.pad), RGB((k.lit >> 16) & 0xff, (k.lit >> 8) & 0xff, k.lit & 0xff));
+  EXPECT_EQ(app().LastPitch, k.note);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, EveryKey, ::testing::ValuesIn(keyboard::kKeys),
-                         [](const ::testing::TestParamInfo<KeyRow>& info) {
+INSTANTIATE_TEST_SUITE_P(Manuals, EveryNoteKey, ::testing::ValuesIn(kNoteKeys),
+                         [](const ::testing::TestParamInfo<NoteKey>& info) {
                            return "code" + std::to_string(info.param.code);
                          });
 

@@ -100,6 +100,18 @@ TEST_F(RandomPhrase, OneSharpNoteAnOctaveUp) {
   EXPECT_EQ(period(), 1000);
 }
 
+TEST_F(RandomPhrase, EachSharpChoicePlaysItsSharpAboveMiddleC) {
+  // choice 0 to 4: C#, D#, F#, G#, A# of the octave from 60, at octave draw 2 (no shift).
+  const std::pair<int32_t, int32_t> expected[] = {{0, 61}, {1, 63}, {2, 66}, {3, 68}, {4, 70}};
+  for (auto [choice, note] : expected) {
+    pxx_.clear();
+    draws({.step = 3, .order = 1, .rhythm = 0, .choice = choice, .octave = 2, .factor = 1});
+    pressButton();
+    EXPECT_EQ(played().back(), Call::on(note, 64)) << "choice " << choice;
+    EXPECT_EQ(pxx_.size(), 1u) << "choice " << choice;
+  }
+}
+
 TEST_F(RandomPhrase, ArpeggioPastBGivesTheCBelowAndLeavesOnlyItSounding) {
   app().LastPitch = 50;
   draws({.step = 4, .order = 0, .rhythm = 0, .choice = 7, .octave = 2, .factor = 0});

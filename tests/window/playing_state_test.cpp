@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdint>
 
 #include "framework/runtime/delegate.h"
 #include "tests/support/program_fixture.h"
@@ -25,8 +27,10 @@ TEST_F(OpeningOrder, StateBeforeAnyOpenIsAllZero) {
   EXPECT_EQ(control<NotePlayer>("NotePlayer1")->Instrument(), 1);  // from its blob
 }
 
-// Each permutation needs a fresh program, so one test walks all 120 and restarts.
-TEST(OpeningOrders, EveryOrderGivesTheSameState) {
+// Each permutation needs a fresh program, so one test walks all 120 and restarts. The
+// popup stands at row 40 (General MIDI 41, Violin), so a handler that writes a constant
+// instead of the popup's row + 1 shows in every order where it runs last.
+TEST(OpeningOrders, EveryOrderTakesTheInstrumentFromThePopupsRow) {
   std::array<Opening, 5> order{};
   std::copy(std::begin(testing_support::kAllOpenings), std::end(testing_support::kAllOpenings),
             order.begin());
@@ -42,9 +46,11 @@ TEST(OpeningOrders, EveryOrderGivesTheSameState) {
       using ProgramTest::TearDown;
     } run;
     run.startWithoutOpening();
+    run.control<PopupMenu>("MusicPopupMenu")->setListIndex(40);
+    run.app().MyInstrument = 0;  // as before any "Open"; the row alone carries the choice
     for (Opening o : order) run.open(o);
-    EXPECT_EQ(run.app().MyInstrument, 1) << "order #" << orders;
-    EXPECT_EQ(run.control<NotePlayer>("NotePlayer1")->Instrument(), 1) << "order #" << orders;
+    EXPECT_EQ(run.app().MyInstrument, 41) << "order #" << orders;
+    EXPECT_EQ(run.control<NotePlayer>("NotePlayer1")->Instrument(), 41) << "order #" << orders;
     EXPECT_EQ(run.app().MyVelocity, 64) << "order #" << orders;
     EXPECT_EQ(run.app().MyPitch, 0) << "order #" << orders;
     EXPECT_EQ(run.app().LastPitch, 0) << "order #" << orders;
@@ -52,6 +58,22 @@ TEST(OpeningOrders, EveryOrderGivesTheSameState) {
     ++orders;
   } while (std::next_permutation(order.begin(), order.end()));
   EXPECT_EQ(orders, 120);
+}
+
+// Each "Open" that reads the popup, alone, on a row other than the first.
+TEST_F(OpeningOrder, EachOpenThatReadsThePopupTakesItsRowPlusOne) {
+  auto popup = control<PopupMenu>("MusicPopupMenu");
+  auto player = control<NotePlayer>("NotePlayer1");
+  popup->setListIndex(72);  // General MIDI 73, Flute
+  for (Opening o : {Opening::Application, Opening::Window, Opening::MusicPopupMenu}) {
+    app().MyInstrument = 0;
+    player->setInstrument(0);
+    open(o);
+    EXPECT_EQ(app().MyInstrument, 73) << static_cast<int>(o);
+    if (o == Opening::Window) {
+      EXPECT_EQ(player->Instrument(), 73);
+    }
+  }
 }
 
 TEST_F(OpeningOrder, NotePlayerOpeningFirstIsRepairedByTheWindowsOpen) {
@@ -90,6 +112,18 @@ TEST_F(PlayingState, OctaveSliderPastItsEndsChangesNothing) {
   slider->setValue(0);
   EXPECT_EQ(slider->Value(), 1);
   EXPECT_EQ(app().MyPitch, -48);
+
+  // Widened, the slider reaches values the handler has no shift for: they change nothing.
+  slider->setMinimum(-3);
+  slider->setMaximum(12);
+  app().MyPitch = 12;
+  for (int32_t value : {10, 12, 0, -3}) {
+    slider->setValue(value);
+    ASSERT_EQ(slider->Value(), value);
+    EXPECT_EQ(app().MyPitch, 12) << "slider at " << value;
+  }
+  slider->setValue(1);
+  EXPECT_EQ(app().MyPitch, -48);
 }
 
 TEST_F(PlayingState, VelocityIsSixtyFourUntilTheSliderMoves) {
@@ -107,9 +141,19 @@ TEST_F(PlayingState, VelocityIsSixtyFourUntilTheSliderMoves) {
 TEST_F(PlayingState, VelocityFormulaAppliesBeyondTheRangeToo) {
   auto slider = control<Slider>("VelocitySlider");
   slider->setValue(0);  // clamped to the slider's minimum, 1
-  EXPECT_EQ(app().MyVelocity, 160 - 6 * slider->Value());
+  EXPECT_EQ(app().MyVelocity, 154);
   slider->setValue(21);  // clamped to 20
-  EXPECT_EQ(app().MyVelocity, 160 - 6 * slider->Value());
+  EXPECT_EQ(app().MyVelocity, 40);
+  // Widened, the slider's value goes into the formula as it is, in Int32 arithmetic that
+  // wraps rather than overflows.
+  slider->setMinimum(INT32_MIN);
+  slider->setMaximum(INT32_MAX);
+  const std::pair<int32_t, int32_t> expected[] = {
+      {27, -2}, {-1, 166}, {1'000'000'000, -1'705'032'544}, {INT32_MAX, 166}, {INT32_MIN, 160}};
+  for (auto [value, velocity] : expected) {
+    slider->setValue(value);
+    EXPECT_EQ(app().MyVelocity, velocity) << "slider at " << value;
+  }
 }
 
 TEST_F(PlayingState, PopupRowGivesTheInstrumentAndEndsTheSoundingNote) {
