@@ -53,10 +53,10 @@ namespace fw {
 // program's last-resort catch as if no Qt frame had been in its way.
 //
 // From the first failure on, no further handler runs (f is skipped) until the kept
-// exception has been taken: the loop may still hand out events it already held before
-// it returns, and the failed handler may have left the program's state half updated;
-// where the exception would have unwound the whole loop at once, handling those events
-// would act on that state and could hide the first failure behind later ones.
+// exception has been taken. The loop may still hand out events it already held before it
+// returns; an exception unwinding the loop itself would have left them unhandled, and
+// handling them would act on whatever the failed handler left half updated and could
+// bury the first failure under later ones.
 template <class F>
 void guarded(F&& f) noexcept;
 
