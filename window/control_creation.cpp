@@ -2,6 +2,7 @@
 // registered under its name, given its text size and its blob, and bound to its handlers.
 // Every step finds the control again by name; nothing is held from one step to the next.
 
+#include <optional>
 #include <string>
 
 #include "framework/controls/controls.h"
@@ -44,14 +45,17 @@ ClassTable* castClassOf(ControlClass c) {
   return c == ControlClass::Timer ? Timer::__Lookup() : classOf(c);
 }
 
-// The slot of the control's own "Constructor" in its method table; none for the note player.
-std::optional<std::size_t> constructorSlot(ControlClass c, const ClassTable* cls) {
-  if (c == ControlClass::NotePlayer) return std::nullopt;
-  const MemberEntry* m = fw::findMember(cls, "Constructor");
-  if (m == nullptr) return std::nullopt;
-  for (std::size_t i = 0; i < cls->methods.size(); ++i)
-    if (cls->methods[i].fn == m->function) return i;
-  return std::nullopt;
+// The slot of the control's constructor in its own method table: RectControl's for the
+// controls with a rectangle, the timer class's own, none for the note player.
+std::optional<std::size_t> constructorSlot(ControlClass c) {
+  switch (c) {
+    case ControlClass::NotePlayer:
+      return std::nullopt;
+    case ControlClass::Timer:
+      return VELMO::Mytimer::Slot::Constructor;
+    default:
+      return RectControlSlot::Constructor;
+  }
 }
 
 Ref<Object> findAndCast(Object* window, const window::ControlRow& row) {
@@ -104,7 +108,7 @@ void createControl(Object* window, std::size_t index) {
   {
     Ref<Object> control =
         Ref<Object>::adopt(fw::callMethod<Object*, ClassTable*>(window, WindowSlot::__New, cls));
-    if (auto slot = constructorSlot(row.controlClass, cls))
+    if (auto slot = constructorSlot(row.controlClass))
       fw::callMethod<void>(control.get(), *slot);
     fw::callMethod<void, const String&, Object*>(window, WindowSlot::_AddControl, String(row.name),
                                                  control.get());

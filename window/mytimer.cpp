@@ -25,7 +25,7 @@ struct OwnMethod {
   bool hidden;
 };
 
-// The class's own methods, in method-table order.
+// The class's own methods, in method-table order (VELMO::Mytimer::Slot).
 // name           signature       function                                  hidden
 const std::array<OwnMethod, 5> kOwn = {{
     {"_SetWindow", "%%o<Window>", fw::slot(&M::_SetWindow, "%%o<Window>"), true},
@@ -34,6 +34,10 @@ const std::array<OwnMethod, 5> kOwn = {{
     {"_SetIndex", "%%i4", fw::slot(&M::_SetIndex, "%%i4"), true},
     {"Constructor", "%%", fw::slot(&M::Constructor, "%%"), false},
 }};
+
+static_assert(std::tuple_size_v<decltype(kOwn)> ==
+                  std::size_t{M::Slot::kEnd} - std::size_t{TimerSlot::kCount},
+              "one row per own slot");
 
 Invoker invokerOf(std::size_t i) {
   switch (i) {

@@ -14,6 +14,13 @@ struct VELMO::Mytimer : Timer {
   int32_t Index = 0;
   Ref<Object> ownerWindow;  // counted; nil until the framework sets it
 
+  // The class's own slots of its method table, after Timer's, in their order.
+  struct Slot {
+    enum : std::size_t {
+      _SetWindow = TimerSlot::kCount, Window, _Index, _SetIndex, Constructor, kEnd
+    };
+  };
+
   static ClassTable* __Lookup();
   static void __ctblinit();
   static void __Exit(Object* self);

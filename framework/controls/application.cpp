@@ -18,6 +18,12 @@ Ref<Object>& appObject() {
 
 int32_t exitStatus = 0;
 
+// Ends every event loop of the thread at once. QCoreApplication::quit would first offer
+// each window a close, which raises the program's events after a handler has failed.
+void stopLoop() {
+  QCoreApplication::exit(kUnhandledExceptionStatus);
+}
+
 // ---- Application's methods: none of them has work to do for a program without
 // documents, menus, tray items or threads, except the event pump and the Open call.
 void nothing(Object*) {}
@@ -86,11 +92,15 @@ void Application::CallOpen(Object* self) {
 
 void RuntimeInit() {
   exitStatus = 0;
+  fw::resetExceptionState();
 }
 
 int32_t RuntimeExit() {
+  // An exception kept after the loop had ended (by a handler run while shutting down)
+  // never reached _Main; it is reported here so that it is not lost.
+  fw::reportEscaped();
   fw::qt::shutDown();
-  return exitStatus;
+  return fw::unhandledExceptionReported() ? kUnhandledExceptionStatus : exitStatus;
 }
 
 void _RunFrameworkInitialization(AnyFunction startup) {
@@ -100,7 +110,9 @@ void _RunFrameworkInitialization(AnyFunction startup) {
 
 // The start-up "Open" events come just before the loop: each window's controls in
 // registration order, then the window, then the application. Windows built later raise
-// theirs when built. With no window on screen there is nothing to wait for.
+// theirs when built. With no window on screen there is nothing to wait for. An
+// exception that escaped a handler, here or in the loop, ends the loop and comes out
+// of this call, for the program's last-resort catch.
 void _RuntimeRun() {
   if (QApplication::instance() == nullptr) {
     std::fputs("velmo: the event loop was started before the framework was initialised\n", stderr);
@@ -109,8 +121,12 @@ void _RuntimeRun() {
   }
   fw::windows::openAll();
   if (Ref<Object> app = _GetAppObject()) fw::guarded([&] { Application::CallOpen(app.get()); });
-  if (!fw::windows::anyWindowShown()) return;
-  exitStatus = QApplication::exec();
+  if (!fw::handlerFailed() && fw::windows::anyWindowShown()) {
+    fw::setLoopStop(&stopLoop);
+    exitStatus = QApplication::exec();
+    fw::setLoopStop(nullptr);
+  }
+  fw::rethrowEscaped();
 }
 
 void _RuntimeInitExternalClasses() {}

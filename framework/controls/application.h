@@ -28,13 +28,16 @@ class Application : public Object {
 
 // Start-up and shut-down of the runtime, in the order the program calls them.
 void RuntimeInit();
-// Ends the runtime; its result is the process's exit status.
+// Ends the runtime; its result is the process's exit status: the event loop's, or
+// kUnhandledExceptionStatus once an exception has reached _UnhandledException.
 int32_t RuntimeExit();
 // Initialises the framework (the Qt application) and calls the start-up routine back
 // once, through the delegate's entry. No display: one clear message on standard error
 // and the process exits non-zero.
 void _RunFrameworkInitialization(AnyFunction startup);
-// The event loop: raises the start-up "Open" events, then runs until the application quits.
+// The event loop: raises the start-up "Open" events, then runs until the application
+// quits or a handler fails; the first exception that escaped a handler is thrown from
+// here once the loop has returned (see fw::guarded).
 void _RuntimeRun();
 void _RuntimeInitExternalClasses();
 // The plug-in entry-point table; the framework keeps it for the life of the process.

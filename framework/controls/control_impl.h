@@ -77,7 +77,7 @@ void attachToWindow(RectControl& control, QWidget* windowWidget);
 void detachFromWindow(RectControl& control);
 
 // Raises a void event of the source from a Qt callback: the source stays alive for the
-// call and an exception goes to _UnhandledException instead of into Qt.
+// call and an exception is kept for the event loop's caller (fw::guarded), not let into Qt.
 void raiseFromQt(Object* source, std::string_view event);
 
 }  // namespace fw::controls

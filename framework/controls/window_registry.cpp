@@ -99,7 +99,7 @@ void releaseAll() {
   registry().clear();
   started = false;
   for (auto& r : list)
-    fw::guarded([&] {
+    fw::reportingFailure([&] {
       r.window->impl().markClosed();
       r.window->impl().hide();
     });

@@ -71,7 +71,7 @@ void RuntimeUnlockObject(Object* o) {
   o->finalizing_ = true;
   o->references_ = 1;
   for (ClassTable* c = o->cls_; c != nullptr; c = c->parent)
-    if (ExitHook hook = c->exitHook) fw::guarded([&] { hook(o); });
+    if (ExitHook hook = c->exitHook) fw::reportingFailure([&] { hook(o); });
   if (o->references_ != 1) fatal("an object was kept alive by its own clean-up hook");
   delete o;
 }

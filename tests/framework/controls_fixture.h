@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/controls/application.h"
+#include "framework/runtime/exceptions.h"
 #include "framework/runtime/object.h"
 #include "tests/framework/controls_test_window.h"
 
@@ -19,6 +20,7 @@ class WindowFixture : public ::testing::Test {
   }
   void TearDown() override {
     window_ = nullptr;
+    EXPECT_EQ(fw::takeEscaped(), nullptr) << "a handler's exception was left kept";
     _FinalizeFramework();
     EXPECT_EQ(fw::liveObjectCount(), objectsBefore_) << "objects outlived the framework";
   }

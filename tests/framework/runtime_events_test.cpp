@@ -27,13 +27,16 @@ TEST(RuntimeExceptions, RaiseNilObjectThrowsTheNilObjectException) {
   FAIL() << "no exception";
 }
 
-TEST(RuntimeExceptions, UnhandledPrintsOneLineNamingTheException) {
+TEST(RuntimeExceptions, UnhandledPrintsOneLineNamingTheExceptionAndTheRunFails) {
+  fw::resetExceptionState();
+  EXPECT_FALSE(fw::unhandledExceptionReported());
   testing::internal::CaptureStderr();
   _UnhandledException(IllegalCastException("an object of class Oval is not a Slider"));
   std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(lines(err), 1u) << err;
-  EXPECT_NE(err.find("IllegalCastException"), std::string::npos) << err;
-  EXPECT_NE(err.find("is not a Slider"), std::string::npos) << err;
+  EXPECT_EQ(err,
+            "velmo: unhandled exception: IllegalCastException: an object of class Oval is not a "
+            "Slider\n");
+  EXPECT_TRUE(fw::unhandledExceptionReported());
 
   // A message with line breaks of its own still makes one line.
   testing::internal::CaptureStderr();
@@ -47,26 +50,76 @@ TEST(RuntimeExceptions, UnhandledPrintsOneLineNamingTheException) {
   err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(lines(err), 1u) << err;
   EXPECT_NE(err.find("index 9"), std::string::npos) << err;
+
+  fw::resetExceptionState();
+  EXPECT_FALSE(fw::unhandledExceptionReported()) << "a new run starts clean";
+  fw::resetExceptionState();
+  testing::internal::CaptureStderr();
+  _UnhandledException();
+  testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(fw::unhandledExceptionReported()) << "an exception of no known type counts too";
+  fw::resetExceptionState();
 }
 
-TEST(RuntimeExceptions, GuardedSwallowsAndReports) {
+int gLoopStops = 0;
+void countLoopStop() {
+  ++gLoopStops;
+}
+
+TEST(RuntimeExceptions, GuardedKeepsTheFirstExceptionStopsTheLoopAndRunsNoMoreHandlers) {
+  fw::resetExceptionState();
+  gLoopStops = 0;
+  fw::setLoopStop(&countLoopStop);
+  testing::internal::CaptureStderr();
   bool ran = false;
-  testing::internal::CaptureStderr();
   fw::guarded([&] { ran = true; });
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_TRUE(ran);
+  EXPECT_FALSE(fw::handlerFailed());
+  EXPECT_EQ(gLoopStops, 0);
 
-  testing::internal::CaptureStderr();
   fw::guarded([] { RaiseNilObjectException(); });
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(lines(err), 1u) << err;
-  EXPECT_NE(err.find("NilObjectException"), std::string::npos) << err;
+  EXPECT_TRUE(fw::handlerFailed());
+  EXPECT_EQ(gLoopStops, 1) << "the loop is asked to stop";
+  ran = false;
+  fw::guarded([&] {
+    ran = true;
+    throw IllegalCastException("a second failure");
+  });
+  EXPECT_FALSE(ran) << "a handler ran after the first failure";
+  EXPECT_EQ(gLoopStops, 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "only the last-resort catch reports";
+  EXPECT_FALSE(fw::unhandledExceptionReported());
+
+  EXPECT_THROW(fw::rethrowEscaped(), NilObjectException) << "the first one is kept";
+  EXPECT_FALSE(fw::handlerFailed());
+  EXPECT_NO_THROW(fw::rethrowEscaped()) << "it is handed over once";
+  fw::guarded([&] { ran = true; });
+  EXPECT_TRUE(ran) << "handlers run again once it has been taken";
+
+  fw::setLoopStop(nullptr);
+  fw::guarded([] { throw 42; });
+  EXPECT_EQ(gLoopStops, 1) << "no loop to stop";
+  EXPECT_THROW(fw::rethrowEscaped(), int) << "an exception of any type is kept";
+}
+
+TEST(RuntimeExceptions, CleanUpRunsAfterAFailedHandlerAndReportsItsOwnException) {
+  fw::resetExceptionState();
+  fw::guarded([] { RaiseNilObjectException(); });
+  bool cleaned = false;
+  testing::internal::CaptureStderr();
+  fw::reportingFailure([&] {
+    cleaned = true;
+    throw IllegalCastException("in a clean-up");
+  });
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(cleaned);
+  EXPECT_EQ(err, "velmo: unhandled exception: IllegalCastException: in a clean-up\n");
 
   testing::internal::CaptureStderr();
-  fw::guarded([] { throw 42; });
-  err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(lines(err), 1u) << err;
-  EXPECT_NE(err.find("unknown"), std::string::npos) << err;
+  fw::reportEscaped();
+  EXPECT_EQ(lines(testing::internal::GetCapturedStderr()), 1u) << "the kept one, reported";
+  EXPECT_FALSE(fw::handlerFailed());
+  fw::resetExceptionState();
 }
 
 // An event source whose class handles "Open" and "MouseDown" in its event table.

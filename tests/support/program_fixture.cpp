@@ -1,5 +1,7 @@
 #include "tests/support/program_fixture.h"
 
+#include "framework/runtime/exceptions.h"
+
 namespace testing_support {
 
 void ProgramTest::SetUp() {
@@ -7,6 +9,8 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
+  // A kept exception would silence every handler of the tests after this one.
+  EXPECT_EQ(fw::takeEscaped(), nullptr) << "a handler's exception was left kept";
   program_.stop();
 }
 

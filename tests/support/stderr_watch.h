@@ -2,7 +2,7 @@
 // Standard error, watched: while a StderrWatch lives, everything written to file
 // descriptor 2 goes to a temporary file, and takeNew() hands over what arrived since
 // the last call after passing it on to the real standard error. Lines the framework
-// writes there (an unhandled exception reported by fw::guarded) can so be checked after
+// writes there (an exception reported from a clean-up step) can so be checked after
 // each step of a long test, and none of them is lost for the person reading the log.
 //
 // A sanitizer report stops the process in the middle of a step; in a sanitizer build
