@@ -64,6 +64,19 @@ TEST_F(InputTest, AutoRepeatAndKeysWithoutTextRaiseNothing) {
   EXPECT_EQ(logged("KeyDown"), (Log{"KeyDown 97"}));
 }
 
+TEST_F(InputTest, InputMethodTextReachesKeyDownOneCharacterAtATimeWhenCommitted) {
+  ASSERT_EQ(inputMethodQuery(window(), Qt::ImEnabled), QVariant(true))
+      << "the window turns input methods away";
+  inputMethod(window(), {}, "^");  // a dead circumflex waiting for its letter
+  inputMethod(window(), {}, {});   // and given up
+  EXPECT_TRUE(logged("KeyDown").empty());
+
+  inputMethod(window(), QString(QChar(0x00DB)));  // Compose ^ U
+  inputMethod(window(), QString::fromUtf8("\xC3\x89" "a\xF0\x9F\x98\x80"), "`");  // "Éa😀"
+  EXPECT_EQ(logged("KeyDown"), (Log{"KeyDown 195 155", "KeyDown 195 137", "KeyDown 97",
+                                    "KeyDown 240 159 152 128"}));
+}
+
 TEST_F(InputTest, CtrlQReachesNoKeyDown) {
   key(window(), Qt::Key_Q, QString(QChar(17)), false, Qt::ControlModifier);
   EXPECT_TRUE(logged("KeyDown").empty());
