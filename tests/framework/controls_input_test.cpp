@@ -8,12 +8,18 @@
 #include <QWidget>
 
 #include "tests/framework/controls_fixture.h"
+#include "tests/support/input_method.h"
 
 using namespace controls_test;
 
 namespace {
 
-class InputTest : public WindowFixture {};
+class InputTest : public WindowFixture {
+ protected:
+  void inputMethod(const QString& commit, const QString& preedit = {}) {
+    testing_support::inputMethod(*window().widget(), commit, preedit);
+  }
+};
 
 using Log = std::vector<std::string>;
 
@@ -65,16 +71,16 @@ TEST_F(InputTest, AutoRepeatAndKeysWithoutTextRaiseNothing) {
 }
 
 TEST_F(InputTest, InputMethodTextReachesKeyDownOneCharacterAtATimeWhenCommitted) {
-  ASSERT_EQ(inputMethodQuery(window(), Qt::ImEnabled), QVariant(true))
+  ASSERT_EQ(testing_support::inputMethodQuery(*window().widget(), Qt::ImEnabled), QVariant(true))
       << "the window turns input methods away";
-  inputMethod(window(), {}, "^");  // a dead circumflex waiting for its letter
-  inputMethod(window(), {}, {});   // and given up
+  inputMethod({}, "^");  // a dead circumflex waiting for its letter
+  inputMethod({}, {});   // and given up
   EXPECT_TRUE(logged("KeyDown").empty());
 
-  inputMethod(window(), QString(QChar(0x00DB)));  // Compose ^ U
-  inputMethod(window(), QString::fromUtf8("\xC3\x89" "a\xF0\x9F\x98\x80"), "`");  // "Éa😀"
-  EXPECT_EQ(logged("KeyDown"), (Log{"KeyDown 195 155", "KeyDown 195 137", "KeyDown 97",
-                                    "KeyDown 240 159 152 128"}));
+  inputMethod(QString(QChar(0x00DB)));                         // Compose ^ U
+  inputMethod(QString::fromUtf16(u"\u00C9a\U0001F600"), "`");  // É, a, an emoji
+  EXPECT_EQ(logged("KeyDown"),
+            (Log{"KeyDown 195 155", "KeyDown 195 137", "KeyDown 97", "KeyDown 240 159 152 128"}));
 }
 
 TEST_F(InputTest, CtrlQReachesNoKeyDown) {

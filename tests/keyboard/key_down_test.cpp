@@ -4,16 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QString>
 #include <QWidget>
-#include <QWindow>
 #include <ostream>
 
 #include "framework/runtime/globals.h"
 #include "keyboard/key_table.h"
 #include "tests/pads/pad_moments.h"
+#include "tests/support/input_method.h"
 #include "tests/support/program_fixture.h"
 
 namespace keyboard {
@@ -37,14 +36,8 @@ class KeyDown : public testing_support::ProgramTest {
     QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, text);
     QCoreApplication::sendEvent(window()->widget(), &event);
   }
-  // Text from the platform's input method, as Qt's input contexts deliver it: to the focus
-  // object of the window's Qt window.
   void inputMethod(const QString& commit, const QString& preedit = {}) {
-    QObject* target = window()->widget()->windowHandle()->focusObject();
-    ASSERT_NE(target, nullptr);
-    QInputMethodEvent event(preedit, {});
-    event.setCommitString(commit);
-    QCoreApplication::sendEvent(target, &event);
+    testing_support::inputMethod(*window()->widget(), commit, preedit);
   }
   Lit lit() const { return litPads(window()); }
   String shown() const { return control<TextField>("textfield")->Text(); }
