@@ -9,6 +9,7 @@ packages=(
   libfluidsynth-dev fluid-soundfont-gm
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick x11-utils libx11-dev libxtst-dev
+  xkb-data x11-xkb-utils libx11-data
   pulseaudio pulseaudio-utils python3
 )
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -45,10 +46,24 @@ std::optional<std::string> keyString(const QKeyEvent& event) {
   return text.toUtf8().toStdString();
 }
 
+std::vector<std::string> keyStrings(const QString& committed) {
+  std::vector<std::string> keys;
+  for (qsizetype i = 0; i < committed.size();) {
+    const bool pair = committed[i].isHighSurrogate() && i + 1 < committed.size() &&
+                      committed[i + 1].isLowSurrogate();
+    const qsizetype units = pair ? 2 : 1;
+    keys.push_back(committed.mid(i, units).toUtf8().toStdString());
+    i += units;
+  }
+  return keys;
+}
+
 }  // namespace fw::windows
 
 WindowWidget::WindowWidget(Window* window) : owner(window) {
   setFocusPolicy(Qt::StrongFocus);
+  // Without it Qt's input method (the compose key, dead keys) never runs for this window.
+  setAttribute(Qt::WA_InputMethodEnabled);
 }
 
 void WindowWidget::paintEvent(QPaintEvent*) {
@@ -68,12 +83,33 @@ void WindowWidget::keyPressEvent(QKeyEvent* event) {
     QCoreApplication::quit();
     return;
   }
-  if (owner == nullptr || event->isAutoRepeat()) return;
-  const auto key = fw::windows::keyString(*event);
-  if (!key) return;
+  if (event->isAutoRepeat()) return;
+  if (const auto key = fw::windows::keyString(*event)) keyDown(*key);
+}
+
+void WindowWidget::inputMethodEvent(QInputMethodEvent* event) {
+  event->accept();
+  for (const std::string& key : fw::windows::keyStrings(event->commitString())) keyDown(key);
+}
+
+// The window takes input-method text anywhere; it shows no text, so an input method that
+// would predict or correct words is asked not to.
+QVariant WindowWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
+  switch (query) {
+    case Qt::ImEnabled:
+      return true;
+    case Qt::ImHints:
+      return int(Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
+    default:
+      return QWidget::inputMethodQuery(query);
+  }
+}
+
+void WindowWidget::keyDown(const std::string& key) {
+  if (owner == nullptr) return;
   fw::guarded([&] {
     Ref<Object> keep = Ref<Object>::retain(owner);
-    fw::callMethod<bool, const String&>(keep.get(), WindowSlot::_KeyDown, String(*key));
+    fw::callMethod<bool, const String&>(keep.get(), WindowSlot::_KeyDown, String(key));
   });
 }
 

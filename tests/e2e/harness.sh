@@ -177,6 +177,26 @@ stop_recording() { stop_pid "$E2E_REC_PID"; }
 # "ONSET_MS HZ RMS" of the first note from FROM_MS, or the RMS of the stretch.
 measure() { "$E2E_PITCH_OF" --rate=44100 --channels=2 "$1" "$E2E_REC" "$2" "$3"; }
 
+# play_and_measure pad NAME | key KEY...: plays a note by clicking a pad or typing keys
+# and sets NOTE ("ONSET_MS HZ RMS") when a note starts in the recording after it.
+play_and_measure() {
+  local at
+  at=$(recorded_ms)
+  case $1 in
+    pad) click_pad "$2" ;;
+    key) shift; key "$@" ;;
+  esac
+  wait_recorded $((at + 900))
+  NOTE=$(measure note "$at" 150)
+}
+# expect_pitch HZ "message": the note measured last has pitch HZ within 3 %.
+expect_pitch() {
+  local onset hz rms
+  read -r onset hz rms <<<"$NOTE"
+  note "$2: a note at $onset ms of the recording, $hz Hz, RMS $rms"
+  check "$2: $hz Hz is within 3 % of $1 Hz" near "$hz" "$1" 3
+}
+
 # near GOT WANT PERCENT: true when GOT is within PERCENT % of WANT.
 near() { awk -v g="$1" -v w="$2" -v p="$3" 'BEGIN { d = g - w; exit !(d * d <= (w * p / 100) ^ 2) }'; }
 # holds "EXPRESSION": true when the arithmetic comparison holds (decimal numbers).

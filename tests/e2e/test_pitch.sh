@@ -9,25 +9,6 @@ start_sound || skip "PulseAudio is not installed"
 start_app
 start_recording
 
-# play_and_measure pad NAME | key KEY...: plays a note by clicking a pad or typing keys
-# and sets NOTE ("ONSET_MS HZ RMS") when a note starts in the recording after it.
-play_and_measure() {
-  local at
-  at=$(recorded_ms)
-  case $1 in
-    pad) click_pad "$2" ;;
-    key) shift; key "$@" ;;
-  esac
-  wait_recorded $((at + 900))
-  NOTE=$(measure note "$at" 150)
-}
-# expect_pitch HZ "message": the note measured last has pitch HZ within 3 %.
-expect_pitch() {
-  local onset hz rms
-  read -r onset hz rms <<<"$NOTE"
-  note "$2: a note at $onset ms of the recording, $hz Hz, RMS $rms"
-  check "$2: $hz Hz is within 3 % of $1 Hz" near "$hz" "$1" 3
-}
 # expect_space_ends_note "message": the space bar silences the note that sounds: 600 ms
 # later (the release may ring that long) it is under 5 % of its level just before.
 expect_space_ends_note() {

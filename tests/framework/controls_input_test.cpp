@@ -8,12 +8,18 @@
 #include <QWidget>
 
 #include "tests/framework/controls_fixture.h"
+#include "tests/support/input_method.h"
 
 using namespace controls_test;
 
 namespace {
 
-class InputTest : public WindowFixture {};
+class InputTest : public WindowFixture {
+ protected:
+  void inputMethod(const QString& commit, const QString& preedit = {}) {
+    testing_support::inputMethod(*window().widget(), commit, preedit);
+  }
+};
 
 using Log = std::vector<std::string>;
 
@@ -62,6 +68,19 @@ TEST_F(InputTest, AutoRepeatAndKeysWithoutTextRaiseNothing) {
   key(window(), Qt::Key_Shift, "");
   key(window(), Qt::Key_F5, "");
   EXPECT_EQ(logged("KeyDown"), (Log{"KeyDown 97"}));
+}
+
+TEST_F(InputTest, InputMethodTextReachesKeyDownOneCharacterAtATimeWhenCommitted) {
+  ASSERT_EQ(testing_support::inputMethodQuery(*window().widget(), Qt::ImEnabled), QVariant(true))
+      << "the window turns input methods away";
+  inputMethod({}, "^");  // a dead circumflex waiting for its letter
+  inputMethod({}, {});   // and given up
+  EXPECT_TRUE(logged("KeyDown").empty());
+
+  inputMethod(QString(QChar(0x00DB)));                         // Compose ^ U
+  inputMethod(QString::fromUtf16(u"\u00C9a\U0001F600"), "`");  // É, a, an emoji
+  EXPECT_EQ(logged("KeyDown"),
+            (Log{"KeyDown 195 155", "KeyDown 195 137", "KeyDown 97", "KeyDown 240 159 152 128"}));
 }
 
 TEST_F(InputTest, CtrlQReachesNoKeyDown) {
