@@ -46,13 +46,28 @@ class Exchange {
       return false;
     }
     dbus_connection_set_exit_on_disconnect(connection_, FALSE);
+    // A reply's timeout does not cover authentication, which would otherwise wait for
+    // as long as a stalled bus keeps the socket open.
+    while (!dbus_connection_get_is_authenticated(connection_)) {
+      if (!dbus_connection_get_is_connected(connection_)) {
+        reason = "the system D-Bus hung up";
+        return false;
+      }
+      const int left = millisecondsLeft();
+      if (left <= 1) {
+        reason = "the system D-Bus did not let us in within a second";
+        return false;
+      }
+      dbus_connection_read_write(connection_, left);
+    }
     DBusMessage* hello = dbus_message_new_method_call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS,
                                                       DBUS_INTERFACE_DBUS, "Hello");
-    if (!call(hello)) {
-      reason = std::string("the system D-Bus did not let us in (") + error_.message + ")";
-      return false;
+    if (DBusMessage* reply = call(hello)) {
+      dbus_message_unref(reply);
+      return true;
     }
-    return true;
+    reason = std::string("the system D-Bus did not let us in (") + error_.name + ")";
+    return false;
   }
 
   // Reads an integer property of RealtimeKit; on failure `reason` says why.
@@ -104,13 +119,16 @@ class Exchange {
   DBusMessage* call(DBusMessage* message) {
     if (!message) return nullptr;
     dbus_error_free(&error_);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline_ - std::chrono::steady_clock::now());
-    const int timeout = static_cast<int>(std::max<int64_t>(left.count(), 1));
-    DBusMessage* reply =
-        dbus_connection_send_with_reply_and_block(connection_, message, timeout, &error_);
+    DBusMessage* reply = dbus_connection_send_with_reply_and_block(
+        connection_, message, std::max(millisecondsLeft(), 1), &error_);
     dbus_message_unref(message);
     return reply;
+  }
+
+  int millisecondsLeft() const {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline_ - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<int64_t>(left.count(), 0));
   }
 
   std::string failure() const {

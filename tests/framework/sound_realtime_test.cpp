@@ -8,6 +8,8 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -266,6 +268,30 @@ TEST(SoundRealtime, WithoutABusOrWithoutRealtimeKitItGivesNoneAndSaysWhy) {
     EXPECT_EQ(none.grant, RealtimeGrant::None);
     EXPECT_EQ(none.reason, "RealtimeKit is not running");
   }
+}
+
+// A bus that takes the connection and then says nothing must not hold up the caller,
+// which is opening the sound: without a bound of its own this call would never return.
+TEST(SoundRealtime, ABusThatNeverAnswersIsGivenUp) {
+  NoRtprio noRtprio;
+  char templ[] = "/tmp/realtime_stall_XXXXXX";
+  ASSERT_NE(mkdtemp(templ), nullptr);
+  const std::string path = std::string(templ) + "/socket";
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  RealtimeResult none;
+  {
+    ScopedEnv silent("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + path);
+    none = makeThreadRealtime(gettid(), 10);
+  }
+  close(listener);
+  fs::remove_all(templ);
+  EXPECT_EQ(none.grant, RealtimeGrant::None);
+  EXPECT_TRUE(contains(none.reason, "within a second")) << none.reason;
 }
 
 TEST(SoundRealtime, OnlyThreadsOfThisProcessAndRealPrioritiesAreAskedFor) {
