@@ -52,7 +52,8 @@ DBusMessage* request(DBusMessage* call, bool withPid, bool refuse) {
   if (!read) return dbus_message_new_error(call, DBUS_ERROR_INVALID_ARGS, "bad arguments");
   std::printf("request %llu %u\n", static_cast<unsigned long long>(thread), priority);
   std::fflush(stdout);
-  if (refuse) return dbus_message_new_error(call, DBUS_ERROR_ACCESS_DENIED, "Operation not permitted");
+  if (refuse)
+    return dbus_message_new_error(call, DBUS_ERROR_ACCESS_DENIED, "Operation not permitted");
   return dbus_message_new_method_return(call);
 }
 

@@ -2,8 +2,8 @@
 // with a stand-in RealtimeKit that only records what it is asked, so no test changes the
 // machine; the direct path schedules only a short-lived thread of the test itself.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
 #include <spawn.h>
