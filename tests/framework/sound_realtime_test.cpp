@@ -223,6 +223,22 @@ TEST(SoundRealtime, RealtimeKitIsAskedForTheCallingThreadAtNoMoreThanItAllows) {
   EXPECT_EQ(sched_getscheduler(gettid()), SCHED_OTHER);
 }
 
+TEST(SoundRealtime, AnRttimeLimitAlreadyLowerThanRealtimeKitAsksIsKept) {
+  PrivateSystemBus bus;
+  ASSERT_TRUE(bus.running()) << "dbus-daemon did not start";
+  FakeRealtimeKit rtkit(20, 200000);
+  ASSERT_TRUE(rtkit.ready());
+  NoRtprio noRtprio;
+  const rlimit lower = {100000, 150000};
+  ASSERT_EQ(setrlimit(RLIMIT_RTTIME, &lower), 0);
+  const RealtimeResult granted = makeThreadRealtime(gettid(), 10);
+  EXPECT_EQ(granted.grant, RealtimeGrant::RealtimeKit) << granted.reason;
+  rlimit now{};
+  ASSERT_EQ(getrlimit(RLIMIT_RTTIME, &now), 0);
+  EXPECT_EQ(now.rlim_cur, 100000u);
+  EXPECT_EQ(now.rlim_max, 150000u);
+}
+
 TEST(SoundRealtime, ARefusalGivesNoneAndSaysWhy) {
   PrivateSystemBus bus;
   ASSERT_TRUE(bus.running()) << "dbus-daemon did not start";
