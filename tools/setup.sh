@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
   libfluidsynth-dev fluid-soundfont-gm
+  libdbus-1-dev dbus-daemon
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick x11-utils libx11-dev libxtst-dev
   xkb-data x11-xkb-utils libx11-data
