@@ -219,8 +219,10 @@ Surroundings surroundingsFromEnvironment() {
 }
 
 Subject peerSubject(const std::string& program, const std::string& configHome) {
+  // Its warnings that no window geometry was saved yet would only clutter the output.
   return {{program},
-          {"QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + configHome},
+          {"QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + configHome,
+           "QT_LOGGING_RULES=default.warning=false"},
           "Virtual MIDI Piano Keyboard",
           "z",
           true};

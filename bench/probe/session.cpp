@@ -21,6 +21,8 @@ Subject unprivileged(Subject subject, const std::string& home) {
                       {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"});
   subject.env.push_back("HOME=" + home);
   subject.env.push_back("XDG_RUNTIME_DIR=" + home);
+  // libpulse keeps its cookie under XDG_CONFIG_HOME, which may be a read-only folder.
+  subject.env.push_back("PULSE_COOKIE=" + home + "/pulse-cookie");
   return subject;
 }
 
