@@ -25,11 +25,11 @@ constexpr auto kNoteLength = seconds(1);
 // RealtimeKit for priority 20 by default.
 constexpr int kServerPriority = 20;
 
-// goal                                         value
-constexpr double kPeerShare = 0.25;           // key to sound: at most this share of the peer's
-constexpr double kAfterSilenceMs = 15;        // the first note after 6 s of silence
-constexpr double kGapsWithRealtime = 1;       // in 6 notes, RealtimeKit granting
-constexpr double kGapsWithoutRealtime = 3;    // in 6 notes, nothing granting
+// The goals.
+constexpr double kPeerShare = 0.25;         // key to sound: at most this share of the peer's
+constexpr double kAfterSilenceMs = 15;      // the first note after 6 s of silence
+constexpr double kGapsWithRealtime = 1;     // in 6 notes, RealtimeKit granting
+constexpr double kGapsWithoutRealtime = 3;  // in 6 notes, nothing granting
 
 const char* const kPeerName = "VMPK 0.8.8 (FluidSynth output through drumstick)";
 
@@ -74,15 +74,15 @@ void compareKeyToSound(Session& program, Session* peer, const std::string& noPee
   const std::optional<double> peerMedian = bench::median(theirs.delays);
   std::optional<double> goal;
   if (peerMedian) goal = *peerMedian * kPeerShare;
-  f.add("key to sound on the null sink, median of 100", bench::median(mine.delays),
-        "ms", goal,
+  f.add("key to sound on the null sink, median of 100", bench::median(mine.delays), "ms", goal,
         "goal: a quarter of the peer's. From the XTEST key press (x for this program, z held for "
         "the peer), after the last note ended and 50 ms of silence, to the first frame above "
         "-50 dBFS on the null sink's monitor (parec, 5 ms fragments); this program: " +
             (mine.problem.empty() ? rangeOf(mine.delays) : mine.problem) + "; the peer, " +
             kPeerName + ": " +
-            (peer == nullptr ? noPeer
-                             : theirs.problem.empty() ? rangeOf(theirs.delays) : theirs.problem),
+            (peer == nullptr          ? noPeer
+             : theirs.problem.empty() ? rangeOf(theirs.delays)
+                                      : theirs.problem),
         peerMedian);
   f.add("first note after 6 s of silence (median of 3)", bench::median(mine.afterQuiet), "ms",
         kAfterSilenceMs,
@@ -144,10 +144,13 @@ void compareGaps(const Subject& program, const std::optional<Subject>& peer,
     problem = around.noUnprivileged;
   else if (around.server <= 0)
     problem = "no sound server";
-  else if (!setRealtime(around.server, kServerPriority))
+  else if (!setRealtime(around.server, kServerPriority)) {
+    setRealtime(around.server, 0);  // the threads that did change go back
     problem = "the sound server could not be given real-time priority";
+  }
   if (!problem.empty()) {
-    f.add(rtName, std::nullopt, "gaps", kGapsWithRealtime, "not measured: " + problem, std::nullopt);
+    f.add(rtName, std::nullopt, "gaps", kGapsWithRealtime, "not measured: " + problem,
+          std::nullopt);
     f.add(noneName, std::nullopt, "gaps", kGapsWithoutRealtime, "not measured: " + problem,
           std::nullopt);
     return;
@@ -165,23 +168,22 @@ void compareGaps(const Subject& program, const std::optional<Subject>& peer,
     return gapTrial(session, kLoadNotes, kNoteLength);
   };
   const std::string noBus = "unix:path=" + around.unprivilegedHome + "/no-system-bus";
+  const auto report = [](const char* what, const GapTrial& trial) {
+    const std::string gaps = trial.gaps ? std::to_string(*trial.gaps) : "-";
+    std::printf("  gaps, %s: %s (%s)\n", what, gaps.c_str(), gapNotes(trial).c_str());
+    std::fflush(stdout);
+  };
   const GapTrial none = unprivilegedRun(program, noBus);
-  std::printf("  gaps, nothing granting real-time: this program %s (%s)\n",
-              none.gaps ? std::to_string(*none.gaps).c_str() : "-", gapNotes(none).c_str());
-  std::fflush(stdout);
+  report("nothing granting real-time, this program", none);
   std::optional<GapTrial> peerNone;
   if (peer) {
     peerNone = unprivilegedRun(*peer, noBus);
-    std::printf("  gaps, nothing granting real-time: the peer %s (%s)\n",
-                peerNone->gaps ? std::to_string(*peerNone->gaps).c_str() : "-",
-                gapNotes(*peerNone).c_str());
+    report("nothing granting real-time, the peer", *peerNone);
   }
   std::optional<GapTrial> granted;
   if (around.realtimeKit) {
     granted = unprivilegedRun(program, "unix:path=/run/dbus/system_bus_socket");
-    std::printf("  gaps, RealtimeKit granting: this program %s (%s)\n",
-                granted->gaps ? std::to_string(*granted->gaps).c_str() : "-",
-                gapNotes(*granted).c_str());
+    report("RealtimeKit granting, this program", *granted);
   }
   for (auto it = loops.rbegin(); it != loops.rend(); ++it) stop(*it);
   setRealtime(around.server, 0);
@@ -190,13 +192,15 @@ void compareGaps(const Subject& program, const std::optional<Subject>& peer,
     return t && t->gaps ? std::optional<double>(static_cast<double>(*t->gaps)) : std::nullopt;
   };
   f.add(rtName, count(granted), "gaps", kGapsWithRealtime,
-        granted ? how + "the system bus's RealtimeKit (rtkit-daemon, polkit granting its "
-                        "actions); " + gapNotes(*granted)
+        granted ? how +
+                      "the system bus's RealtimeKit (rtkit-daemon, polkit granting its "
+                      "actions); " +
+                      gapNotes(*granted)
                 : "not measured: " + around.noRealtimeKit,
         std::nullopt);
   f.add(noneName, count(none), "gaps", kGapsWithoutRealtime,
-        how + "no system bus; this program: " + gapNotes(none) + "; the peer: " +
-            (peerNone ? gapNotes(*peerNone) : around.noPeer),
+        how + "no system bus; this program: " + gapNotes(none) +
+            "; the peer: " + (peerNone ? gapNotes(*peerNone) : around.noPeer),
         count(peerNone));
 }
 

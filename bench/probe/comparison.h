@@ -22,7 +22,7 @@ struct Surroundings {
   pid_t server = -1;             // the private sound server
   std::string unprivilegedHome;  // owned by nobody; empty: why in noUnprivileged
   std::string noUnprivileged;
-  bool realtimeKit = false;      // RealtimeKit answers on the system bus
+  bool realtimeKit = false;  // RealtimeKit answers on the system bus
   std::string noRealtimeKit;
 };
 

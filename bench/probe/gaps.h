@@ -27,9 +27,9 @@ inline constexpr int kSilentLevel = 3;
 inline constexpr std::size_t kGapFrames = 44;
 
 struct GapCount {
-  std::size_t gaps = 0;         // runs of silence between two frames of clear sound
-  std::size_t silentFrames = 0; // the frames those runs hold together
-  bool sounded = false;         // some frame was above the audible level
+  std::size_t gaps = 0;          // runs of silence between two frames of clear sound
+  std::size_t silentFrames = 0;  // the frames those runs hold together
+  bool sounded = false;          // some frame was above the audible level
 };
 
 // Counts the gaps in interleaved 16-bit frames. A trailing part frame is ignored.

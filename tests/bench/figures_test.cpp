@@ -32,9 +32,8 @@ TEST(FigureRows, CarryEveryFieldAcrossAndCleanSeparatorsInside) {
   const Figure exact{"x", 1.0 / 3.0, "us", 0.05, "", 2.0 / 3.0};
   EXPECT_EQ(bench::fromRow(bench::toRow(exact))->value, 1.0 / 3.0);
   EXPECT_EQ(bench::fromRow(bench::toRow(exact))->peer, 2.0 / 3.0);
-  const auto missing =
-      bench::fromRow(bench::toRow({"y", std::nullopt, "MB", std::nullopt, "why", std::nullopt}) +
-                     "\n");
+  const auto missing = bench::fromRow(
+      bench::toRow({"y", std::nullopt, "MB", std::nullopt, "why", std::nullopt}) + "\n");
   ASSERT_TRUE(missing);
   EXPECT_FALSE(missing->value);
   EXPECT_FALSE(missing->goal);

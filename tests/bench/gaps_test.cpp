@@ -55,9 +55,9 @@ TEST(Gaps, AnUnderrunInsideTheNoteIsOneGapOfItsLength) {
 
 TEST(Gaps, ShortOrOneSidedOrQuietButNotSilentStretchesAreNot) {
   std::vector<int16_t> samples = note(1.0);
-  silence(samples, 10000, 43);            // under 1 ms
-  silence(samples, 20000, 2000, 0, 0);    // the left channel only: still sounding
-  silence(samples, 30000, 2000, 4);       // quiet, but above 1e-4 of full scale
+  silence(samples, 10000, 43);          // under 1 ms
+  silence(samples, 20000, 2000, 0, 0);  // the left channel only: still sounding
+  silence(samples, 30000, 2000, 4);     // quiet, but above 1e-4 of full scale
   EXPECT_EQ(probe::countGaps(samples, 2).gaps, 0u);
 }
 
@@ -82,8 +82,8 @@ TEST(Gaps, SilenceWithQuietEdgesBetweenClearSoundIsOneGap) {
   std::vector<int16_t> samples = note(0.2);
   const std::vector<int16_t> edge(2 * 10, 50);
   const std::vector<int16_t> zeros(2 * 300, 0);
-  for (const auto* part : {&edge, &zeros, &edge}) samples.insert(samples.end(), part->begin(),
-                                                                 part->end());
+  for (const auto* part : {&edge, &zeros, &edge})
+    samples.insert(samples.end(), part->begin(), part->end());
   const std::vector<int16_t> after = note(0.2);
   samples.insert(samples.end(), after.begin(), after.end());
   const probe::GapCount count = probe::countGaps(samples, 2);
