@@ -116,7 +116,9 @@ void printTable(const std::vector<Figure>& figures, std::FILE* out) {
   int unmeasured = 0;
   for (std::size_t i = 0; i < figures.size(); ++i) {
     const Figure& f = figures[i];
-    const std::string label = "[" + std::to_string(i + 1) + "] " + f.name;
+    char number[32];
+    std::snprintf(number, sizeof number, "[%zu] ", i + 1);
+    const std::string label = number + f.name;
     const std::string goal = f.goal ? "<= " + shown(f.goal, f.unit) : "-";
     const std::string_view result = verdict(f);
     std::fprintf(out, "%-*s %13s %13s %14s   %.*s\n", int(nameWidth), label.c_str(),
