@@ -73,8 +73,10 @@ TEST(ProcText, ReadsNameAndCpuTicksOfAThreadWhateverItsName) {
 TEST(ProcText, ReadsTheSchedulingPolicyFromField41) {
   // A thread at SCHED_RR priority 20 (field 40) in the layout of Linux 6: 52 fields.
   std::string line = "77 (pulse (io)) S";
-  for (int field = 4; field <= 52; ++field)
-    line += " " + std::to_string(field == 40 ? 20 : field == 41 ? 2 : field == 14 ? 30 : 0);
+  for (int field = 4; field <= 52; ++field) {
+    line += ' ';
+    line += std::to_string(field == 40 ? 20 : field == 41 ? 2 : field == 14 ? 30 : 0);
+  }
   const auto sample = probe::parseStat(line);
   ASSERT_TRUE(sample);
   EXPECT_EQ(sample->policy, 2);
