@@ -33,9 +33,14 @@ std::optional<double> number(std::string_view text) {
   return value;
 }
 
-// Enough digits to tell values near the goal apart, without noise digits.
+// Enough digits to tell values near the goal apart, without noise digits; counts as
+// whole numbers.
 std::string formatted(double value) {
   char text[32];
+  if (value == std::trunc(value) && std::fabs(value) < 1e15) {
+    std::snprintf(text, sizeof text, "%.0f", value);
+    return text;
+  }
   const double magnitude = std::fabs(value);
   const int decimals = magnitude >= 100 ? 0 : magnitude >= 10 ? 1 : magnitude >= 1 ? 2 : 3;
   std::snprintf(text, sizeof text, "%.*f", decimals, value);
@@ -46,33 +51,47 @@ std::string formatted(double value) {
 
 std::string_view verdict(const Figure& figure) {
   if (!figure.value) return "not measured";
-  return *figure.value <= figure.goal ? "met" : "missed";
+  if (!figure.goal) return "-";
+  return *figure.value <= *figure.goal ? "met" : "missed";
 }
 
+namespace {
+
+std::string exact(const std::optional<double>& number) {
+  if (!number) return "-";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.17g", *number);
+  return text;
+}
+
+// "-" is an absent number; anything else must be one.
+bool readNumber(std::string_view field, std::optional<double>& into) {
+  if (field == "-") {
+    into.reset();
+    return true;
+  }
+  into = number(field);
+  return into.has_value();
+}
+
+}  // namespace
+
 std::string toRow(const Figure& figure) {
-  char goal[32];
-  std::snprintf(goal, sizeof goal, "%.17g", figure.goal);
-  char value[32] = "-";
-  if (figure.value) std::snprintf(value, sizeof value, "%.17g", *figure.value);
-  return cleaned(figure.name) + '\t' + value + '\t' + cleaned(figure.unit) + '\t' + goal + '\t' +
-         cleaned(figure.notes);
+  return cleaned(figure.name) + '\t' + exact(figure.value) + '\t' + cleaned(figure.unit) + '\t' +
+         exact(figure.goal) + '\t' + cleaned(figure.notes) + '\t' + exact(figure.peer);
 }
 
 std::optional<Figure> fromRow(std::string_view line) {
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
   const std::vector<std::string_view> fields = split(line, '\t');
-  if (fields.size() != 5 || fields[0].empty()) return std::nullopt;
+  if (fields.size() != 6 || fields[0].empty()) return std::nullopt;
   Figure figure;
   figure.name = std::string(fields[0]);
-  if (fields[1] != "-") {
-    figure.value = number(fields[1]);
-    if (!figure.value) return std::nullopt;
-  }
   figure.unit = std::string(fields[2]);
-  const std::optional<double> goal = number(fields[3]);
-  if (!goal) return std::nullopt;
-  figure.goal = *goal;
   figure.notes = std::string(fields[4]);
+  if (!readNumber(fields[1], figure.value) || !readNumber(fields[3], figure.goal) ||
+      !readNumber(fields[5], figure.peer))
+    return std::nullopt;
   return figure;
 }
 
@@ -87,28 +106,29 @@ std::optional<double> median(std::vector<double> values) {
 void printTable(const std::vector<Figure>& figures, std::FILE* out) {
   std::size_t nameWidth = 6;
   for (const Figure& f : figures) nameWidth = std::max(nameWidth, f.name.size() + 5);
-  std::fprintf(out, "%-*s %12s %14s   %s\n", int(nameWidth), "figure", "value", "goal", "result");
+  const auto shown = [](const std::optional<double>& number, const std::string& unit) {
+    return number ? formatted(*number) + " " + unit : std::string("-");
+  };
+  std::fprintf(out, "%-*s %13s %13s %14s   %s\n", int(nameWidth), "figure", "this program",
+               "the peer", "goal", "result");
   int met = 0;
   int missed = 0;
   int unmeasured = 0;
   for (std::size_t i = 0; i < figures.size(); ++i) {
     const Figure& f = figures[i];
-    // Appended piece by piece: "[" + std::string prepends in place, where GCC 12 at -O3
-    // warns of an overlapping copy that cannot happen.
-    std::string label = "[";
-    label += std::to_string(i + 1);
-    label += "] ";
-    label += f.name;
-    const std::string value = f.value ? formatted(*f.value) + " " + f.unit : "-";
-    const std::string goal = "<= " + formatted(f.goal) + " " + f.unit;
+    char number[32];
+    std::snprintf(number, sizeof number, "[%zu] ", i + 1);
+    const std::string label = number + f.name;
+    const std::string goal = f.goal ? "<= " + shown(f.goal, f.unit) : "-";
     const std::string_view result = verdict(f);
-    std::fprintf(out, "%-*s %12s %14s   %.*s\n", int(nameWidth), label.c_str(), value.c_str(),
+    std::fprintf(out, "%-*s %13s %13s %14s   %.*s\n", int(nameWidth), label.c_str(),
+                 shown(f.value, f.unit).c_str(), f.peer ? shown(f.peer, f.unit).c_str() : "",
                  goal.c_str(), int(result.size()), result.data());
     if (result == "met")
       ++met;
     else if (result == "missed")
       ++missed;
-    else
+    else if (result == "not measured")
       ++unmeasured;
   }
   std::fprintf(out, "goals: %d met, %d missed, %d not measured\n", met, missed, unmeasured);

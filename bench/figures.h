@@ -1,7 +1,8 @@
 #pragma once
 // The figures of the final table: one measured value each, with the goal it must not
-// exceed and notes that say what exactly was measured. Programs that measure in another
-// process (the whole-program probe) hand their figures over as rows of text.
+// exceed, the same figure of the peer program where it was measured side by side, and
+// notes that say what exactly was measured. Programs that measure in another process
+// (the whole-program probe) hand their figures over as rows of text.
 
 #include <cstdio>
 #include <optional>
@@ -15,15 +16,16 @@ struct Figure {
   std::string name;             // what was measured, "start to window mapped (median of 10)"
   std::optional<double> value;  // empty: it could not be measured (notes say why)
   std::string unit;             // "ms", "MB", "%", "us", "/s"
-  double goal = 0;              // the value must be at most this
+  std::optional<double> goal;   // the value must be at most this; empty: shown, not judged
   std::string notes;            // how it was measured and what it includes
+  std::optional<double> peer;   // the peer program's value of the same figure, if measured
 };
 
-// "met", "missed", or "not measured".
+// "met", "missed", "not measured", or "-" for a figure without a goal.
 std::string_view verdict(const Figure& figure);
 
-// One line of tab-separated fields: name, value ("-" when not measured), unit, goal,
-// notes. Tabs and line breaks inside fields become spaces.
+// One line of tab-separated fields: name, value, unit, goal, notes, peer ("-" for each
+// number that is absent). Tabs and line breaks inside fields become spaces.
 std::string toRow(const Figure& figure);
 // The figure of a line written by toRow; nullopt for a line that is not one.
 std::optional<Figure> fromRow(std::string_view line);
@@ -32,8 +34,8 @@ std::optional<Figure> fromRow(std::string_view line);
 // there are no values.
 std::optional<double> median(std::vector<double> values);
 
-// The final table: one line per figure with its goal and verdict, then the notes,
-// numbered, and a count of goals met and missed.
+// The final table: one line per figure with the peer's value beside it, its goal and
+// verdict, then the notes, numbered, and a count of goals met and missed.
 void printTable(const std::vector<Figure>& figures, std::FILE* out);
 
 }  // namespace bench

@@ -131,7 +131,8 @@ void handlerCosts() {
                            .value = std::nullopt,
                            .unit = "us",
                            .goal = kGoalMicros,
-                           .notes = {}};
+                           .notes = {},
+                           .peer = std::nullopt};
       auto found = reporter.medians.find(event.name);
       if (found != reporter.medians.end()) figure.value = found->second;
       figure.notes = "Google Benchmark, median of " + std::to_string(kRepetitions) +

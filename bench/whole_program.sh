@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # whole_program.sh VELMO PROBE ROWS: the whole-program figures. Brings up a private X
 # server and a private PulseAudio server with the null sink e2e_null (the end-to-end
-# harness's), runs the probe against the program there, and leaves the figures as rows
-# in the file ROWS. Everything started here is stopped by its pid on the way out.
+# harness's), prepares the surroundings of the side-by-side figures (the peer, the user
+# nobody, RealtimeKit, set up by realtimekit_setup.sh here or the script named by
+# VELMO_BENCH_RTKIT_SETUP), runs the probe against the program there, and leaves the figures
+# as rows in the file ROWS. Everything started here is stopped by its pid on the way out.
 set -u
 program=$1 probe=$2 rows=$3
+here=$(cd "$(dirname "$0")" && pwd)
 
 # shellcheck source=../tests/e2e/harness.sh
-source "$(dirname "$0")/../tests/e2e/harness.sh" "$program"
+source "$here/../tests/e2e/harness.sh" "$program"
 
 # The harness's exit trap prints a pass/fail summary for tests; a benchmark only cleans up.
 bench_cleanup() {
@@ -18,6 +21,16 @@ bench_cleanup() {
 }
 trap bench_cleanup EXIT
 
+# shellcheck source=surroundings.sh
+source "$here/surroundings.sh"
+
 start_display
-start_sound || note "PulseAudio is not installed: the sound figures are not measured"
+if start_sound; then
+  export VELMO_BENCH_SERVER_PID=${E2E_PIDS[-1]}
+else
+  note "PulseAudio is not installed: the sound figures are not measured"
+fi
+prepare_unprivileged
+prepare_peer
+prepare_realtimekit "${VELMO_BENCH_RTKIT_SETUP:-$here/realtimekit_setup.sh}"
 "$probe" "$program" "$rows" e2e_null.monitor

@@ -57,7 +57,8 @@ void MonitorRecorder::take(const int16_t* samples, std::size_t count, Clock::tim
   const std::size_t frames = count / channels;
   if (frames == 0) return;
   framesSeen_ += frames;
-  const std::span<const int16_t> all(samples, count);
+  const std::span<const int16_t> all(samples, frames * channels);
+  if (capturing_) captured_.insert(captured_.end(), all.begin(), all.end());
   const std::optional<std::size_t> first = firstAudibleFrame(all, format_.channels);
   if (!first) {
     quietFrames_ += frames;
@@ -74,6 +75,18 @@ void MonitorRecorder::expectSound() {
   drain();  // what arrived before now is not the sound asked about
   watching_ = true;
   onset_.reset();
+}
+
+void MonitorRecorder::startCapture() {
+  drain();  // what arrived before now belongs to no capture
+  captured_.clear();
+  capturing_ = true;
+}
+
+std::vector<int16_t> MonitorRecorder::takeCapture() {
+  drain();
+  capturing_ = false;
+  return std::move(captured_);
 }
 
 double MonitorRecorder::quietSeconds() const {

@@ -37,6 +37,11 @@ class MonitorRecorder {
   // How long the recording has been quiet up to its latest frame.
   double quietSeconds() const;
 
+  // Keeps every sample that arrives from now on, until takeCapture() hands them over
+  // and stops keeping them.
+  void startCapture();
+  std::vector<int16_t> takeCapture();
+
  private:
   void take(const int16_t* samples, std::size_t count, Clock::time_point arrived);
 
@@ -47,6 +52,8 @@ class MonitorRecorder {
   std::size_t framesSeen_ = 0;
   std::size_t quietFrames_ = 0;
   bool watching_ = false;
+  bool capturing_ = false;
+  std::vector<int16_t> captured_;
   std::optional<Clock::time_point> onset_;
 };
 

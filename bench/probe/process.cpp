@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -107,6 +108,8 @@ std::optional<ThreadSample> parseStat(std::string_view text) {
   const std::optional<long> system = parseLong(fields[12]);
   if (!user || !system) return std::nullopt;
   sample.ticks = *user + *system;
+  // Field 41, the policy, is the 39th after the name; kernels before 2.6 lack it.
+  if (fields.size() > 38) sample.policy = static_cast<int>(parseLong(fields[38]).value_or(0));
   return sample;
 }
 
@@ -141,6 +144,34 @@ std::vector<ThreadSample> threadsOf(pid_t pid) {
   }
   closedir(dir);
   return threads;
+}
+
+bool realtimePolicy(int policy) {
+  return policy == SCHED_FIFO || policy == SCHED_RR;
+}
+
+std::optional<long> processTicks(pid_t pid) {
+  const std::optional<ThreadSample> whole =
+      parseStat(readFile("/proc/" + std::to_string(pid) + "/stat"));
+  if (!whole) return std::nullopt;
+  return whole->ticks;
+}
+
+bool setRealtime(pid_t pid, int priority) {
+  const std::vector<ThreadSample> threads = threadsOf(pid);
+  if (threads.empty()) return false;
+  sched_param param{};
+  param.sched_priority = priority;
+  bool all = true;
+  for (const ThreadSample& t : threads)
+    if (sched_setscheduler(static_cast<pid_t>(t.tid), priority > 0 ? SCHED_FIFO : SCHED_OTHER,
+                           &param) != 0)
+      all = false;
+  return all;
+}
+
+pid_t spawnBusyLoop() {
+  return spawn({"sh", "-c", "while :; do :; done"}, {});
 }
 
 std::optional<long> statusKb(pid_t pid, std::string_view field) {

@@ -27,16 +27,29 @@ struct ThreadSample {
   std::string name;   // comm: "velmo", "pulse-audio", "QXcbEventQueue"
   long ticks = 0;     // user + system CPU time, in clock ticks
   long switches = 0;  // voluntary + involuntary context switches: its wakeups
+  int policy = 0;     // scheduling policy: SCHED_OTHER 0, SCHED_FIFO 1, SCHED_RR 2, ...
 };
+
+// True for the real-time policies SCHED_FIFO and SCHED_RR.
+bool realtimePolicy(int policy);
 
 // Every thread of the process; empty when it has ended.
 std::vector<ThreadSample> threadsOf(pid_t pid);
+// User + system CPU ticks of the whole process, ended threads included
+// (/proc/PID/stat); nullopt when it has ended.
+std::optional<long> processTicks(pid_t pid);
+// Puts every thread of the process at SCHED_FIFO with `priority`, or back at SCHED_OTHER
+// when priority is 0. False when a thread could not be changed (no privilege).
+bool setRealtime(pid_t pid, int priority);
+// A child that spins at normal priority until stopped: one core's worth of load.
+pid_t spawnBusyLoop();
+
 // A field of /proc/PID/status in kB ("VmHWM", "VmRSS"); nullopt when unreadable.
 std::optional<long> statusKb(pid_t pid, std::string_view field);
 
 // Parsers of /proc text, exposed for testing.
-// The name and CPU ticks from the text of /proc/PID/task/TID/stat, whose name may hold
-// spaces and parentheses ("Thread (pooled)").
+// The name, CPU ticks and scheduling policy from the text of /proc/PID/task/TID/stat,
+// whose name may hold spaces and parentheses ("Thread (pooled)").
 std::optional<ThreadSample> parseStat(std::string_view text);
 // The number after "Field:" in the text of /proc/PID/status.
 std::optional<long> statusField(std::string_view text, std::string_view field);

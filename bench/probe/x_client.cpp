@@ -27,6 +27,8 @@ XClient::XClient() {
   xtest_ = XTestQueryExtension(display_, &event, &error, &major, &minor);
   if (!xtest_) problem_ = "the X server has no XTEST extension";
   XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+  // A key held for a long note must stay one press; the X server is the probe's own.
+  XAutoRepeatOff(display_);
   XSync(display_, False);
 }
 
@@ -83,6 +85,18 @@ void XClient::tapKey(const char* keysym) {
   XTestFakeKeyEvent(display_, code, True, CurrentTime);
   XFlush(display_);
   XTestFakeKeyEvent(display_, code, False, CurrentTime);
+  XFlush(display_);
+}
+
+void XClient::pressKey(const char* keysym) {
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XStringToKeysym(keysym)), True,
+                    CurrentTime);
+  XFlush(display_);
+}
+
+void XClient::releaseKey(const char* keysym) {
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XStringToKeysym(keysym)), False,
+                    CurrentTime);
   XFlush(display_);
 }
 

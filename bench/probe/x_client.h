@@ -31,6 +31,9 @@ class XClient {
   void focus(WindowId window);
   // Presses and releases the key of an X keysym name ("x", "space").
   void tapKey(const char* keysym);
+  // Presses or releases the key alone, for a note that lasts while its key is held.
+  void pressKey(const char* keysym);
+  void releaseKey(const char* keysym);
   // Moves the pointer to a point of the window and presses and releases a button
   // (1: left, 4 and 5: the wheel up and down).
   void click(WindowId window, int x, int y, int button = 1);

@@ -13,38 +13,50 @@ namespace {
 
 using bench::Figure;
 
+Figure judged(std::optional<double> value, double goal) {
+  return {"a", value, "ms", goal, "", std::nullopt};
+}
+
 TEST(FigureRows, CarryEveryFieldAcrossAndCleanSeparatorsInside) {
-  const Figure sent{"start\tto map", 39.75, "ms", 100, "line one\nline two"};
+  const Figure sent{"start\tto map", 39.75, "ms", 100, "line one\nline two", 62.5};
   const auto back = bench::fromRow(bench::toRow(sent));
   ASSERT_TRUE(back);
   EXPECT_EQ(back->name, "start to map");
-  ASSERT_TRUE(back->value);
-  EXPECT_DOUBLE_EQ(*back->value, 39.75);
+  EXPECT_EQ(back->value, 39.75);
   EXPECT_EQ(back->unit, "ms");
-  EXPECT_DOUBLE_EQ(back->goal, 100);
+  EXPECT_EQ(back->goal, 100);
   EXPECT_EQ(back->notes, "line one line two");
+  EXPECT_EQ(back->peer, 62.5);
 
-  // Values with many digits come back exactly, and "not measured" stays so.
-  const Figure exact{"x", 1.0 / 3.0, "us", 0.05, ""};
-  EXPECT_EQ(*bench::fromRow(bench::toRow(exact))->value, 1.0 / 3.0);
-  const auto missing = bench::fromRow(bench::toRow({"y", std::nullopt, "MB", 100, "why"}) + "\n");
+  // Values with many digits come back exactly, and absent numbers stay absent.
+  const Figure exact{"x", 1.0 / 3.0, "us", 0.05, "", 2.0 / 3.0};
+  EXPECT_EQ(bench::fromRow(bench::toRow(exact))->value, 1.0 / 3.0);
+  EXPECT_EQ(bench::fromRow(bench::toRow(exact))->peer, 2.0 / 3.0);
+  const auto missing = bench::fromRow(
+      bench::toRow({"y", std::nullopt, "MB", std::nullopt, "why", std::nullopt}) + "\n");
   ASSERT_TRUE(missing);
   EXPECT_FALSE(missing->value);
+  EXPECT_FALSE(missing->goal);
+  EXPECT_FALSE(missing->peer);
   EXPECT_EQ(missing->notes, "why");
 }
 
 TEST(FigureRows, RefuseLinesThatAreNotFigures) {
   for (const char* line :
-       {"", "# X display :0", "a\t1\tms\t2", "a\t1\tms\t2\tn\textra", "\t1\tms\t2\tn",
-        "a\tfast\tms\t2\tn", "a\t1\tms\tsoon\tn", "a\t1ms\tms\t2\tn", "a\tnan\tms\t2\tn"})
+       {"", "# X display :0", "a\t1\tms\t2\tn", "a\t1\tms\t2\tn\t-\textra", "\t1\tms\t2\tn\t-",
+        "a\tfast\tms\t2\tn\t-", "a\t1\tms\tsoon\tn\t-", "a\t1ms\tms\t2\tn\t-",
+        "a\tnan\tms\t2\tn\t-", "a\t1\tms\t2\tn\tpeer", "a\t1\tms\t2\tn\t"})
     EXPECT_FALSE(bench::fromRow(line)) << "'" << line << "'";
 }
 
 TEST(FigureVerdict, IsMetAtTheGoalMissedAboveAndNotMeasuredWithoutValue) {
-  EXPECT_EQ(bench::verdict({"a", 100.0, "ms", 100, ""}), "met");
-  EXPECT_EQ(bench::verdict({"a", 100.01, "ms", 100, ""}), "missed");
-  EXPECT_EQ(bench::verdict({"a", 0.0, "%", 1, ""}), "met");
-  EXPECT_EQ(bench::verdict({"a", std::nullopt, "ms", 100, ""}), "not measured");
+  EXPECT_EQ(bench::verdict(judged(100.0, 100)), "met");
+  EXPECT_EQ(bench::verdict(judged(100.01, 100)), "missed");
+  EXPECT_EQ(bench::verdict(judged(0.0, 1)), "met");
+  EXPECT_EQ(bench::verdict(judged(std::nullopt, 100)), "not measured");
+  // A figure shown beside the peer's without a goal of its own is not judged.
+  EXPECT_EQ(bench::verdict({"cpu", 4.5, "%", std::nullopt, "", 0.9}), "-");
+  EXPECT_EQ(bench::verdict({"cpu", std::nullopt, "%", std::nullopt, "", 0.9}), "not measured");
 }
 
 TEST(FigureMedian, TakesTheMiddleOfUnsortedValues) {
@@ -57,9 +69,10 @@ TEST(FigureMedian, TakesTheMiddleOfUnsortedValues) {
 TEST(FigureTable, ShowsEachVerdictTheGoalsAndTheNotesByNumber) {
   std::FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);
-  bench::printTable({{"mapped", 39.8, "ms", 100, "from fork"},
-                     {"sound", 12.5, "ms", 10, ""},
-                     {"memory", std::nullopt, "MB", 100, "no display"}},
+  bench::printTable({{"mapped", 39.8, "ms", 100, "from fork", std::nullopt},
+                     {"sound", 12.5, "ms", 10, "", 62.7},
+                     {"memory", std::nullopt, "MB", 100, "no display", std::nullopt},
+                     {"idle", 4.5, "%", std::nullopt, "", 0.9}},
                     out);
   std::rewind(out);
   std::string text;
@@ -70,6 +83,8 @@ TEST(FigureTable, ShowsEachVerdictTheGoalsAndTheNotesByNumber) {
   EXPECT_NE(text.find("<= 100 ms"), std::string::npos) << text;
   EXPECT_NE(text.find("missed"), std::string::npos) << text;
   EXPECT_NE(text.find("not measured"), std::string::npos) << text;
+  EXPECT_NE(text.find("62.7 ms"), std::string::npos) << "the peer's value beside\n" << text;
+  EXPECT_NE(text.find("0.900 %"), std::string::npos) << text;
   EXPECT_NE(text.find("goals: 1 met, 1 missed, 1 not measured"), std::string::npos) << text;
   EXPECT_NE(text.find("[1] from fork"), std::string::npos) << text;
   EXPECT_NE(text.find("[3] no display"), std::string::npos) << text;

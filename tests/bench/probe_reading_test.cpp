@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "bench/probe/audio_onset.h"
@@ -63,9 +64,28 @@ TEST(ProcText, ReadsNameAndCpuTicksOfAThreadWhateverItsName) {
   EXPECT_EQ(pooled->tid, 4242);
   EXPECT_EQ(pooled->name, "Thread (pooled)");
   EXPECT_EQ(pooled->ticks, 19);
+  EXPECT_EQ(pooled->policy, 0) << "a line cut before field 41 leaves the policy at SCHED_OTHER";
   EXPECT_FALSE(probe::parseStat(""));
   EXPECT_FALSE(probe::parseStat("12 (cut) S 1 2 3"));
   EXPECT_FALSE(probe::parseStat("pid (x) S 1 1 1 0 -1 0 0 0 0 0 1 1"));
+}
+
+TEST(ProcText, ReadsTheSchedulingPolicyFromField41) {
+  // A thread at SCHED_RR priority 20 (field 40) in the layout of Linux 6: 52 fields.
+  std::string line = "77 (pulse (io)) S";
+  for (int field = 4; field <= 52; ++field) {
+    line += ' ';
+    line += std::to_string(field == 40 ? 20 : field == 41 ? 2 : field == 14 ? 30 : 0);
+  }
+  const auto sample = probe::parseStat(line);
+  ASSERT_TRUE(sample);
+  EXPECT_EQ(sample->policy, 2);
+  EXPECT_EQ(sample->ticks, 30);
+  EXPECT_TRUE(probe::realtimePolicy(sample->policy));
+  EXPECT_TRUE(probe::realtimePolicy(1)) << "SCHED_FIFO";
+  EXPECT_FALSE(probe::realtimePolicy(0)) << "SCHED_OTHER";
+  EXPECT_FALSE(probe::realtimePolicy(3)) << "SCHED_BATCH";
+  EXPECT_FALSE(probe::realtimePolicy(5)) << "SCHED_IDLE";
 }
 
 TEST(ProcText, FindsStatusFieldsByTheirWholeName) {
@@ -90,6 +110,8 @@ TEST(ProcText, ThisProcessShowsItsOwnThreadsAndMemory) {
   EXPECT_TRUE(main);
   EXPECT_GT(probe::statusKb(getpid(), "VmHWM").value_or(0), 0);
   EXPECT_FALSE(probe::statusKb(-1, "VmHWM"));
+  EXPECT_GE(probe::processTicks(getpid()).value_or(-1), 0);
+  EXPECT_FALSE(probe::processTicks(-1));
 }
 
 }  // namespace
@@ -122,6 +144,25 @@ TEST(ProbeChildren, GetTheirOwnSettingsOverTheInheritedOnesAndAreStoppedByPid) {
   EXPECT_FALSE(probe::running(sleeper)) << "ended and reaped";
   unsetenv("VELMO_PROBE_TEST");
   unsetenv("VELMO_PROBE_KEPT");
+}
+
+TEST(ProbeChildren, AreMovedToRealTimeAndBackThreadByThread) {
+  const pid_t sleeper = probe::spawn({"sleep", "30"}, {});
+  ASSERT_GT(sleeper, 0);
+  const auto policies = [&] {
+    std::vector<int> all;
+    for (const auto& t : probe::threadsOf(sleeper)) all.push_back(t.policy);
+    return all;
+  };
+  if (!probe::setRealtime(sleeper, 5)) {
+    probe::stop(sleeper);
+    GTEST_SKIP() << "no privilege to give a process real-time priority here";
+  }
+  EXPECT_EQ(policies(), std::vector<int>{1}) << "SCHED_FIFO";
+  EXPECT_TRUE(probe::setRealtime(sleeper, 0));
+  EXPECT_EQ(policies(), std::vector<int>{0}) << "SCHED_OTHER again";
+  probe::stop(sleeper);
+  EXPECT_FALSE(probe::setRealtime(sleeper, 5)) << "an ended process has no thread to change";
 }
 
 }  // namespace
