@@ -54,7 +54,10 @@ void windowOpen(Object*) {
 }
 bool windowKeyDown(Object*, const String& key) {
   std::string codes;
-  for (uint8_t b : key.bytes()) codes += (codes.empty() ? "" : " ") + std::to_string(b);
+  for (uint8_t b : key.bytes()) {
+    if (!codes.empty()) codes += ' ';
+    codes += std::to_string(b);
+  }
   log("KeyDown " + codes);
   return false;
 }

@@ -94,8 +94,11 @@ TEST(RuntimeBlobReader, SetPropertiesAppliesEveryTypeInOrder) {
 
 TEST(RuntimeBlobReader, LongBlobAndStringsWithCarriageReturnsAndZeros) {
   std::string items;
-  for (int i = 0; i < 128; ++i)
-    items += (i ? "\r" : "") + std::string("Instrument ") + std::to_string(i);
+  for (int i = 0; i < 128; ++i) {
+    if (i > 0) items += '\r';
+    items += "Instrument ";
+    items += std::to_string(i);
+  }
   const std::string withZeros("a\0b\r\0", 5);
   BlobBuilder b;
   b.key("Name").string("MusicPopupMenu").key("InitialValue").string(items);
