@@ -15,6 +15,7 @@
 
 #include "framework/sound/fluid_log.h"
 #include "framework/sound/limiter.h"
+#include "framework/sound/pulse_output.h"
 
 // How the soundfont is loaded, measured by velmo_bench ("sound: soundfont loading") on
 // FluidR3_GM (148 MB) from a warm page cache; start-up is what the constructor costs:
@@ -33,16 +34,15 @@ namespace fw {
 namespace {
 
 // The output at 48 kHz, the rate sound servers usually run at, which spares them a
-// resampler. On PulseAudio one period is the whole stream buffer, so its size trades the
-// time from key to sound (velmo_bench) against gaps when the audio thread is late, as
-// measured on a PulseAudio null sink over 6 notes of a second:
+// resampler. The sound server's stream and its buffer are pulse_output's. On ALSA, when
+// no server answers, FluidSynth's driver plays with two periods; the period size was
+// chosen on PulseAudio through FluidSynth's own driver (one period per buffer there):
 //   frames   buffer   key to sound   gaps of silence, idle / with all cores busy
 //     128    2.7 ms      4.9 ms         4 / 93
 //     256    5.3 ms      6.7 ms         3 / 37
 //     320    6.7 ms    7.5-9.9 ms       0 / 5
 //     384    8.0 ms     12.2 ms         0 / 1
 //     512   10.7 ms     15.8 ms         0 / 2
-// 320 is the largest that keeps a key's sound within 10 ms.
 constexpr double kSampleRate = 48000.0;
 constexpr int kPeriodSize = 320;
 constexpr int kPeriods = 2;
@@ -53,6 +53,9 @@ constexpr double kGain = 0.5;
 constexpr float kCeiling = 0.891f;
 constexpr double kLimiterReleaseMs = 100.0;
 constexpr int kChannel = 0;
+// The name the sound server shows for the program's stream (pavucontrol, pactl).
+constexpr const char* kApplicationName = "VELMO TAVI Italian Edition";
+constexpr const char* kPulseDriver = "pulseaudio";
 // Longest a note-on waits for the soundfont before it is dropped: the UI must not
 // freeze on a disk that hangs.
 constexpr auto kLoadWait = std::chrono::seconds(5);
@@ -151,6 +154,9 @@ struct FluidSynthSynthesiser::Impl {
   std::unique_ptr<fluid_settings_t, SettingsDeleter> settings;
   std::unique_ptr<fluid_synth_t, SynthDeleter> synth;
   std::unique_ptr<fluid_audio_driver_t, DriverDeleter> driver;
+  // The program's own stream on a sound server; it stays, waiting for a server, when
+  // none answered at start and no other driver opened.
+  std::unique_ptr<PulseOutput> pulse;
   std::string driverName;
   std::thread loader;
 
@@ -187,21 +193,45 @@ struct FluidSynthSynthesiser::Impl {
     fluid_settings_setint(s, "synth.dynamic-sample-loading", options.dynamicSampleLoading ? 1 : 0);
     fluid_settings_setint(s, "audio.period-size", kPeriodSize);
     fluid_settings_setint(s, "audio.periods", kPeriods);
-    fluid_settings_setint(s, "audio.pulseaudio.adjust-latency", 1);
     synth.reset(new_fluid_synth(s));
     return synth != nullptr;
   }
 
+  // The sound server first, else the other drivers in order. With none open the server
+  // is still waited for: true when it is.
   bool openDriver() {
+    bool waiting = false;
     for (const std::string& name : options.drivers) {
+      if (name == kPulseDriver) {
+        pulse = std::make_unique<PulseOutput>(
+            kApplicationName, static_cast<int>(kSampleRate),
+            [this](float* left, float* right, int frames) { return renderForServer(left, right, frames); },
+            [this](const std::string& line) { report(line); });
+        if (pulse->connected()) {
+          driverName = name;
+          return true;
+        }
+        waiting = pulse->started();
+        continue;
+      }
       if (fluid_settings_setstr(settings.get(), "audio.driver", name.c_str()) != FLUID_OK) continue;
       driver.reset(new_fluid_audio_driver2(settings.get(), &Impl::renderForDriver, this));
       if (driver) {
+        pulse.reset();
         driverName = name;
         return true;
       }
     }
-    return false;
+    if (!waiting) pulse.reset();
+    return waiting;
+  }
+
+  // On the sound server's thread: a buffer of sound, limited; true while a voice sounds.
+  bool renderForServer(float* left, float* right, int frames) noexcept {
+    fluid_synth_t* s = synth.get();
+    fluid_synth_write_float(s, frames, left, 0, 1, right, 0, 1);
+    limiter.process(left, right, static_cast<size_t>(frames));
+    return fluid_synth_get_active_voice_count(s) > 0;
   }
 
   // On the audio driver's thread: a period of sound, effects mixed into the dry output
@@ -282,9 +312,10 @@ struct FluidSynthSynthesiser::Impl {
     shutDown();
   }
 
-  // Loader first (it uses the synth), then the driver (its thread renders the synth).
+  // Loader first (it uses the synth), then the outputs (their threads render the synth).
   void shutDown() {
     if (loader.joinable()) loader.join();
+    pulse.reset();
     driver.reset();
     synth.reset();
     settings.reset();
@@ -313,11 +344,16 @@ FluidSynthSynthesiser::FluidSynthSynthesiser(FluidSynthOptions options)
     d.becomeSilent();
     return;
   }
-  if (d.options.audioOutput && !d.openDriver()) {
-    d.report(withReason("no sound: could not open an audio output with " +
-                        joined(d.options.drivers, " or ")));
-    d.becomeSilent();
-    return;
+  if (d.options.audioOutput) {
+    const bool open = d.openDriver();
+    // Said also while a server is still waited for: until one comes, nothing sounds.
+    if (d.driverName.empty())
+      d.report(withReason("no sound: could not open an audio output with " +
+                          joined(d.options.drivers, " or ")));
+    if (!open) {
+      d.becomeSilent();
+      return;
+    }
   }
   if (d.options.loadInBackground) {
     d.loader = std::thread([&d, candidates] { d.loadSoundfontGuarded(candidates); });
@@ -336,7 +372,10 @@ void FluidSynthSynthesiser::programChange(int program) {
 }
 
 void FluidSynthSynthesiser::noteOn(int note, int velocity) {
-  if (impl_->readyToPlay(true)) fluid_synth_noteon(impl_->synth.get(), kChannel, note, velocity);
+  if (!impl_->readyToPlay(true)) return;
+  fluid_synth_noteon(impl_->synth.get(), kChannel, note, velocity);
+  // After the note-on, so that the stream it opens has the voice to render.
+  if (impl_->pulse) impl_->pulse->wake();
 }
 
 void FluidSynthSynthesiser::noteOff(int note) {
@@ -345,7 +384,8 @@ void FluidSynthSynthesiser::noteOff(int note) {
 }
 
 bool FluidSynthSynthesiser::waitUntilReady() {
-  return impl_->readyToPlay(true);
+  if (!impl_->readyToPlay(true)) return false;
+  return !impl_->options.audioOutput || impl_->driver || (impl_->pulse && impl_->pulse->connected());
 }
 
 std::string FluidSynthSynthesiser::soundfont() const {
@@ -354,10 +394,16 @@ std::string FluidSynthSynthesiser::soundfont() const {
 }
 
 std::string FluidSynthSynthesiser::driver() const {
+  if (impl_->pulse) return impl_->pulse->connected() ? kPulseDriver : "";
   return impl_->driverName;
 }
 
+bool FluidSynthSynthesiser::streaming() const {
+  return impl_->pulse && impl_->pulse->streaming();
+}
+
 double FluidSynthSynthesiser::configuredBufferMs() const {
+  if (impl_->pulse) return impl_->pulse->bufferMs();
   if (!impl_->settings) return 0.0;
   int periodSize = 0;
   int periods = 0;
@@ -365,15 +411,12 @@ double FluidSynthSynthesiser::configuredBufferMs() const {
   fluid_settings_getint(impl_->settings.get(), "audio.period-size", &periodSize);
   fluid_settings_getint(impl_->settings.get(), "audio.periods", &periods);
   fluid_settings_getnum(impl_->settings.get(), "synth.sample-rate", &rate);
-  // FluidSynth's PulseAudio driver asks the server for one period of buffer; ALSA's
-  // buffer holds all the periods.
-  if (impl_->driverName == "pulseaudio") periods = 1;
   return rate > 0.0 ? 1000.0 * periodSize * periods / rate : 0.0;
 }
 
 void FluidSynthSynthesiser::render(std::span<float> left, std::span<float> right) {
   const size_t frames = std::min(left.size(), right.size());
-  if (impl_->driver || !impl_->readyToPlay(true)) {
+  if (impl_->driver || impl_->pulse || !impl_->readyToPlay(true)) {
     std::fill(left.begin(), left.end(), 0.0f);
     std::fill(right.begin(), right.end(), 0.0f);
     return;
