@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -14,29 +15,40 @@
 namespace fw {
 namespace {
 
-// The stream's buffer (the target length the server keeps filled), in frames at 48 kHz.
-// It trades the time from key to sound against gaps of silence when the rendering
-// thread is late. Measured on a PulseAudio null sink, six one-second notes with one busy
-// loop per core at normal priority:
-//   frames   real-time   gaps in 6 notes   key to sound (median)
-//     256       yes           <= 1               ~7 ms
-//     320       no              6
-//     640       no              0
-// Without real-time the buffer is KPLAIN: see kPlainFrames.
-constexpr int kRealtimeFrames = 256;
-constexpr int kPlainFrames = 640;
+// The stream's buffer (the latency asked of the server, which splits it between the
+// stream and the sink), in frames at 48 kHz. It decides how late the rendering thread may
+// be before a gap of silence is heard. Gaps in six one-second notes on a PulseAudio null
+// sink (server at SCHED_RR 5), one busy loop per core at normal priority, on a machine
+// already loaded by other builds; real-time given with chrt -r 4 to the thread; runs:
+//   frames   real-time   gaps, each run
+//     256       yes        3, 12, 4, 15
+//     384       yes        7, 12, 10
+//     480       yes        2, 1, 11, 1, 2
+//     640       yes        2
+//     320       no         21
+//     480       no         6, 8
+//     640       no         2, 5, 6, 16, 4, 5, 1
+//     960       no         0, 1, 0, 3, 3
+// These machines stall even real-time threads now and then, so 256 frames gap too often.
+// The buffer costs key to sound only while the last note still rings: a note after quiet
+// drops the quiet sound queued ahead of it (see kInaudible), which makes key to sound
+// about 3 ms at either size.
+constexpr int kRealtimeFrames = 480;
+constexpr int kPlainFrames = 960;
 // SCHED_RR priority asked for: at most RealtimeKit's default limit of 20, and below the
 // sound server's own threads (PipeWire 20 through RealtimeKit, PulseAudio 5), so the
 // server is never kept waiting by its client; any real-time priority is above every
 // busy normal thread, which is what keeps the sound steady.
 constexpr int kRealtimePriority = 4;
 
-// Silence before the stream closes. Measured over 10 s of silence, 3 s after the window
-// mapped, program + server, % of one core:
-//   stream open, rendering silence     ...
-//   stream corked                      ...
-//   stream closed                      ...
-// Reopening it costs the first note about ... ms (first note after 6 s of silence).
+// Silence before the stream closes. Measured over 10 s of silence, 3 s after a note,
+// with parec recording the null sink's monitor throughout (which keeps the server
+// busy on its own), % of one core:
+//                                      program   server   first note after 6 s silence
+//   stream open, rendering silence       1.6       5.6        7.0, 9.9 ms
+//   stream corked                        0.0       3.5       10.0, 12.3 ms
+//   stream closed                        0.0       2.4-3.0    -0.3 to 5.8 ms
+// So the stream closes: reopening it is no slower than a corked stream's restart.
 constexpr int kIdleMs = 1000;
 
 // Retrying the server after it went away, or when none answered at start: the waits
@@ -46,6 +58,12 @@ constexpr int kRetryFirstMs = 100;
 constexpr int kRetryLongestMs = 1000;
 // How long the constructor waits for the server's first answer.
 constexpr int kConnectWaitMs = 3000;
+// When everything queued on the server is quieter than this peak (-50 dBFS, the level
+// below which the bench counts no sound), a note-on drops it so the note starts at once
+// instead of behind a buffer of near-silence; what is dropped is masked by its attack.
+constexpr float kInaudible = 0.00316f;
+// "Everything queued": the stream's buffer and the sink's share of the latency.
+constexpr int kQueuedBuffers = 2;
 // Frames rendered per call of the renderer; a request for more is split.
 constexpr int kChunkFrames = 1024;
 constexpr int kChannels = 2;
@@ -86,6 +104,7 @@ struct PulseOutput::Impl {
   bool stopping = false;
   bool streamFailureSaid = false;
   long silentFrames = 0;
+  long quietFrames = 0;  // frames rendered since the last one above kInaudible
   std::vector<float> left = std::vector<float>(kChunkFrames);
   std::vector<float> right = std::vector<float>(kChunkFrames);
 
@@ -308,10 +327,13 @@ struct PulseOutput::Impl {
         std::fill_n(d.right.begin(), n, 0.0f);
       }
       float* out = static_cast<float*>(buffer);
+      float peak = 0.0f;
       for (int i = 0; i < n; ++i) {
         out[2 * i] = d.left[i];
         out[2 * i + 1] = d.right[i];
+        peak = std::max(peak, std::max(std::fabs(d.left[i]), std::fabs(d.right[i])));
       }
+      d.quietFrames = peak < kInaudible ? d.quietFrames + n : 0;
       pa_stream_write(s, buffer, n * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
       bytes -= n * kFrameBytes;
       d.silentFrames = sounding ? 0 : d.silentFrames + n;
@@ -399,6 +421,12 @@ void PulseOutput::wake() {
   if (!d.loop) return;
   pa_threaded_mainloop_lock(d.loop);
   d.silentFrames = 0;
+  if (d.stream && pa_stream_get_state(d.stream) == PA_STREAM_READY &&
+      d.quietFrames >= long{kQueuedBuffers} * d.frames) {
+    pa_operation* o = pa_stream_flush(d.stream, nullptr, nullptr);
+    if (o) pa_operation_unref(o);
+    d.quietFrames = 0;
+  }
   if (!d.stream) {
     if (d.ready)
       d.openStream();
