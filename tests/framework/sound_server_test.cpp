@@ -63,7 +63,9 @@ TEST_F(SoundServer, TheStreamIsOpenWhileANoteSoundsAndClosesAboutASecondAfter) {
   synth.programChange(kChurchOrgan);
   synth.noteOn(60, 100);
   ASSERT_TRUE(eventually(5, [&] { return synth.streaming() && hasStream(pulse); }));
-  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  // An idle null sink may take up to 2 s to start taking a new stream's sound, so the
+  // note is held long enough for well over a second of it to be rendered.
+  std::this_thread::sleep_for(std::chrono::milliseconds(4500));
   EXPECT_TRUE(synth.streaming() && hasStream(pulse)) << "a held note keeps its stream";
 
   synth.noteOff(60);
