@@ -7,10 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <mutex>
-#include <string_view>
 #include <thread>
 
 #include "framework/sound/fluid_log.h"
@@ -60,16 +57,6 @@ constexpr const char* kPulseDriver = "pulseaudio";
 // freeze on a disk that hangs.
 constexpr auto kLoadWait = std::chrono::seconds(5);
 
-// Where soundfonts live under each data directory, and the data directories when
-// XDG_DATA_DIRS names none.
-constexpr const char* kSoundfontFolder = "sounds/sf2";
-constexpr const char* kDefaultDataDirs = "/usr/local/share:/usr/share";
-// file name          (Debian package)
-constexpr const char* kSoundfontFiles[] = {
-    "default-GM.sf2",  // the system's choice (an alternative link)
-    "FluidR3_GM.sf2",  // fluid-soundfont-gm
-    "TimGM6mb.sf2",    // timgm6mb-soundfont
-};
 constexpr const char* kSoundfontPackage = "fluid-soundfont-gm";
 
 struct SettingsDeleter {
@@ -102,50 +89,7 @@ std::string withReason(std::string line) {
   return line;
 }
 
-// The folders of the paths, each once, in the paths' order: shorter to read than every
-// file name looked for.
-std::vector<std::string> foldersOf(const std::vector<std::string>& paths) {
-  std::vector<std::string> folders;
-  for (const std::string& path : paths) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-      folders.push_back(folder);
-  }
-  return folders;
-}
-
-bool isFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
-
 }  // namespace
-
-std::vector<std::string> soundfontsIn(const char* xdgDataDirs) {
-  auto folders = [](std::string_view dirs) {
-    std::vector<std::filesystem::path> found;
-    while (!dirs.empty()) {
-      const size_t colon = std::min(dirs.find(':'), dirs.size());
-      const std::filesystem::path dir(dirs.substr(0, colon));
-      dirs.remove_prefix(std::min(colon + 1, dirs.size()));
-      if (!dir.is_absolute()) continue;
-      const std::filesystem::path folder = (dir / kSoundfontFolder).lexically_normal();
-      if (std::find(found.begin(), found.end(), folder) == found.end()) found.push_back(folder);
-    }
-    return found;
-  };
-  std::vector<std::filesystem::path> searched = folders(xdgDataDirs ? xdgDataDirs : "");
-  if (searched.empty()) searched = folders(kDefaultDataDirs);
-
-  std::vector<std::string> paths;
-  for (const char* file : kSoundfontFiles)
-    for (const std::filesystem::path& folder : searched) paths.push_back((folder / file).string());
-  return paths;
-}
-
-std::vector<std::string> defaultSoundfonts() {
-  return soundfontsIn(std::getenv("XDG_DATA_DIRS"));
-}
 
 struct FluidSynthSynthesiser::Impl {
   enum class Load { Pending, Loaded, Failed };
@@ -205,7 +149,9 @@ struct FluidSynthSynthesiser::Impl {
       if (name == kPulseDriver) {
         pulse = std::make_unique<PulseOutput>(
             kApplicationName, static_cast<int>(kSampleRate),
-            [this](float* left, float* right, int frames) { return renderForServer(left, right, frames); },
+            [this](float* left, float* right, int frames) {
+              return renderForServer(left, right, frames);
+            },
             [this](const std::string& line) { report(line); });
         if (pulse->connected()) {
           driverName = name;
@@ -331,11 +277,11 @@ FluidSynthSynthesiser::FluidSynthSynthesiser(FluidSynthOptions options)
 
   std::vector<std::string> candidates;
   for (const std::string& path : d.options.soundfonts)
-    if (isFile(path)) candidates.push_back(path);
+    if (isSoundfontFile(path)) candidates.push_back(path);
   if (candidates.empty()) {
     d.report("no sound: no General MIDI soundfont found in " +
-             joined(foldersOf(d.options.soundfonts), " or ") + " (install the Debian package " +
-             kSoundfontPackage + ")");
+             joined(soundfontFolders(d.options.soundfonts), " or ") +
+             " (install the Debian package " + kSoundfontPackage + ")");
     d.becomeSilent();
     return;
   }
@@ -385,7 +331,8 @@ void FluidSynthSynthesiser::noteOff(int note) {
 
 bool FluidSynthSynthesiser::waitUntilReady() {
   if (!impl_->readyToPlay(true)) return false;
-  return !impl_->options.audioOutput || impl_->driver || (impl_->pulse && impl_->pulse->connected());
+  return !impl_->options.audioOutput || impl_->driver ||
+         (impl_->pulse && impl_->pulse->connected());
 }
 
 std::string FluidSynthSynthesiser::soundfont() const {

@@ -17,20 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/sound/soundfonts.h"
 #include "framework/sound/synthesiser.h"
 
 namespace fw {
-
-// The soundfonts looked for, in order of preference: Debian's General MIDI fonts as
-// sounds/sf2/<file> in the data directories of $XDG_DATA_DIRS.
-std::vector<std::string> defaultSoundfonts();
-
-// The same for a given value of XDG_DATA_DIRS (nullptr: unset). For each file name, in
-// order of preference, one path per data directory, in the variable's order: the
-// preferred font wins wherever it is installed. Empty and relative entries are ignored
-// (freedesktop's rule); a value with no absolute entry means the default,
-// /usr/local/share:/usr/share.
-std::vector<std::string> soundfontsIn(const char* xdgDataDirs);
 
 struct FluidSynthOptions {
   std::vector<std::string> soundfonts = defaultSoundfonts();

@@ -6,40 +6,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdio>
-#include <thread>
 #include <vector>
 
-#include "framework/sound/realtime.h"
+#include "framework/sound/stream_buffer.h"
 
 namespace fw {
 namespace {
-
-// The stream's buffer (the latency asked of the server, which splits it between the
-// stream and the sink), in frames at 48 kHz. It decides how late the rendering thread may
-// be before a gap of silence is heard. Gaps in six one-second notes on a PulseAudio null
-// sink (server at SCHED_RR 5), one busy loop per core at normal priority, on a machine
-// already loaded by other builds; real-time given with chrt -r 4 to the thread; runs:
-//   frames   real-time   gaps, each run
-//     256       yes        3, 12, 4, 15
-//     384       yes        7, 12, 10
-//     480       yes        2, 1, 11, 1, 2
-//     640       yes        2
-//     320       no         21
-//     480       no         6, 8
-//     640       no         2, 5, 6, 16, 4, 5, 1
-//     960       no         0, 1, 0, 3, 3
-// These machines stall even real-time threads now and then, so 256 frames gap too often.
-// The buffer costs key to sound only while the last note still rings: a note after quiet
-// drops the quiet sound queued ahead of it (see kInaudible), which makes key to sound
-// about 3 ms at either size.
-constexpr int kRealtimeFrames = 480;
-constexpr int kPlainFrames = 960;
-// SCHED_RR priority asked for: at most RealtimeKit's default limit of 20, and below the
-// sound server's own threads (PipeWire 20 through RealtimeKit, PulseAudio 5), so the
-// server is never kept waiting by its client; any real-time priority is above every
-// busy normal thread, which is what keeps the sound steady.
-constexpr int kRealtimePriority = 4;
 
 // Silence before the stream closes. Measured over 10 s of silence, 3 s after a note,
 // with parec recording the null sink's monitor throughout (which keeps the server
@@ -96,11 +68,11 @@ struct PulseOutput::Impl {
   pa_time_event* startWait = nullptr;
   int retryMs = kRetryFirstMs;
   bool firstAttempt = true;
-  bool answered = false;      // the first connection attempt has an outcome
-  bool connectedOnce = false; // a server answered since the last "went away"
+  bool answered = false;       // the first connection attempt has an outcome
+  bool connectedOnce = false;  // a server answered since the last "went away"
   bool lossPending = false;
   bool closePending = false;
-  bool noteWaiting = false;   // a note came while no server answered
+  bool noteWaiting = false;  // a note came while no server answered
   bool stopping = false;
   bool streamFailureSaid = false;
   long silentFrames = 0;
@@ -111,40 +83,15 @@ struct PulseOutput::Impl {
   // Read from any thread.
   std::atomic<bool> ready{false};
   std::atomic<bool> streamOpen{false};
-  std::atomic<int> frames{kPlainFrames};
   std::atomic<pid_t> tid{0};
 
-  // The real-time request, made on a thread of its own because it may wait on D-Bus.
-  std::thread realtimeRequest;
-  std::atomic<bool> decided{false};
-  std::atomic<bool> granted{false};
-  std::atomic<bool> streamed{false};
-  std::atomic<bool> told{false};
-  std::string refusal;  // written before decided is set
+  StreamBuffer buffer;
 
   void say(const std::string& line) noexcept {
     try {
       if (report) report(line);
     } catch (...) {
     }
-  }
-
-  // The one line about the buffer, once real-time was refused and sound is played.
-  void tellBufferOnce() noexcept {
-    if (!decided || granted || !streamed || told.exchange(true)) return;
-    char ms[16];
-    std::snprintf(ms, sizeof ms, "%.0f", 1000.0 * frames / rate);
-    say("no real-time scheduling for the sound (" + refusal + "): a " + ms +
-        " ms buffer keeps it steady, so notes start a little later");
-  }
-
-  void requestRealtime() noexcept {
-    const RealtimeResult result = makeThreadRealtime(tid, kRealtimePriority);
-    granted = result.grant != RealtimeGrant::None;
-    refusal = result.reason.empty() ? "refused" : result.reason;
-    frames = granted ? kRealtimeFrames : kPlainFrames;
-    decided = true;
-    tellBufferOnce();
   }
 
   // --- the connection (all with the lock held) ---
@@ -218,7 +165,8 @@ struct PulseOutput::Impl {
     }
   }
 
-  static void retryNow(pa_mainloop_api* api, pa_time_event* e, const timeval*, void* data) noexcept {
+  static void retryNow(pa_mainloop_api* api, pa_time_event* e, const timeval*,
+                       void* data) noexcept {
     Impl& d = *static_cast<Impl*>(data);
     api->time_free(e);
     d.retry = nullptr;
@@ -257,7 +205,7 @@ struct PulseOutput::Impl {
     if (!stream) return streamFailed();
     pa_stream_set_state_callback(stream, &Impl::streamState, this);
     pa_stream_set_write_callback(stream, &Impl::write, this);
-    const uint32_t bytes = static_cast<uint32_t>(frames) * kFrameBytes;
+    const uint32_t bytes = static_cast<uint32_t>(buffer.frames()) * kFrameBytes;
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = bytes;
@@ -269,8 +217,7 @@ struct PulseOutput::Impl {
       return streamFailed();
     silentFrames = 0;
     streamOpen = true;
-    streamed = true;
-    tellBufferOnce();
+    buffer.streamOpened();
   }
 
   void streamFailed() {
@@ -302,7 +249,8 @@ struct PulseOutput::Impl {
 
   static void failStream(pa_mainloop_api*, void* data) noexcept {
     Impl& d = *static_cast<Impl*>(data);
-    if (!d.stopping && d.stream && pa_stream_get_state(d.stream) == PA_STREAM_FAILED) d.streamFailed();
+    if (!d.stopping && d.stream && pa_stream_get_state(d.stream) == PA_STREAM_FAILED)
+      d.streamFailed();
   }
 
   // On the main loop's thread: the server wants `bytes` more.
@@ -313,8 +261,8 @@ struct PulseOutput::Impl {
       void* buffer = nullptr;
       size_t size = bytes;
       if (pa_stream_begin_write(s, &buffer, &size) < 0 || !buffer) return;
-      const int n = static_cast<int>(std::min(std::min(size, bytes) / kFrameBytes,
-                                              static_cast<size_t>(kChunkFrames)));
+      const int n = static_cast<int>(
+          std::min(std::min(size, bytes) / kFrameBytes, static_cast<size_t>(kChunkFrames)));
       if (n == 0) {
         pa_stream_cancel_write(s);
         return;
@@ -357,8 +305,7 @@ struct PulseOutput::Impl {
   }
 };
 
-PulseOutput::PulseOutput(std::string applicationName, int sampleRate, Render render,
-                         Report report)
+PulseOutput::PulseOutput(std::string applicationName, int sampleRate, Render render, Report report)
     : impl_(std::make_unique<Impl>()) {
   Impl& d = *impl_;
   d.name = std::move(applicationName);
@@ -384,7 +331,7 @@ PulseOutput::PulseOutput(std::string applicationName, int sampleRate, Render ren
     d.startWait = nullptr;
   }
   pa_threaded_mainloop_unlock(d.loop);
-  d.realtimeRequest = std::thread([&d] { d.requestRealtime(); });
+  d.buffer.requestRealtime(d.tid, sampleRate, d.report);
 }
 
 PulseOutput::~PulseOutput() {
@@ -401,7 +348,6 @@ PulseOutput::~PulseOutput() {
     pa_threaded_mainloop_stop(d.loop);
     pa_threaded_mainloop_free(d.loop);
   }
-  if (d.realtimeRequest.joinable()) d.realtimeRequest.join();
 }
 
 bool PulseOutput::started() const {
@@ -422,7 +368,7 @@ void PulseOutput::wake() {
   pa_threaded_mainloop_lock(d.loop);
   d.silentFrames = 0;
   if (d.stream && pa_stream_get_state(d.stream) == PA_STREAM_READY &&
-      d.quietFrames >= long{kQueuedBuffers} * d.frames) {
+      d.quietFrames >= long{kQueuedBuffers} * d.buffer.frames()) {
     pa_operation* o = pa_stream_flush(d.stream, nullptr, nullptr);
     if (o) pa_operation_unref(o);
     d.quietFrames = 0;
@@ -437,7 +383,7 @@ void PulseOutput::wake() {
 }
 
 double PulseOutput::bufferMs() const {
-  return 1000.0 * impl_->frames / impl_->rate;
+  return 1000.0 * impl_->buffer.frames() / impl_->rate;
 }
 
 pid_t PulseOutput::renderingThread() const {

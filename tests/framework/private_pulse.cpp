@@ -73,8 +73,7 @@ PrivatePulse::PrivatePulse() : dir_(folder()), server_(address()) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  if (posix_spawnp(&pid_, "pulseaudio", &actions, nullptr, argv.data(), envp.data()) != 0)
-    pid_ = 0;
+  if (posix_spawnp(&pid_, "pulseaudio", &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = 0;
   posix_spawn_file_actions_destroy(&actions);
   if (pid_ != 0) eventually(10, [this] { return answers(); });
 }

@@ -73,7 +73,8 @@ TEST_F(SoundPulse, TheProcessSynthesiserOpensOnFirstUseAndShutsDownWhenReplaced)
   ASSERT_NE(opened, nullptr);
   EXPECT_EQ(opened->driver(), "pulseaudio");
   opened->noteOn(60, 100);
-  EXPECT_TRUE(eventually(5, [&] { return !output(pulse.pactl("list short sink-inputs")).empty(); }));
+  EXPECT_TRUE(
+      eventually(5, [&] { return !output(pulse.pactl("list short sink-inputs")).empty(); }));
   installSynthesiser(std::move(before));
   // The server notices the closed stream on its own time.
   EXPECT_TRUE(eventually(5, [&] { return output(pulse.pactl("list short sink-inputs")).empty(); }))

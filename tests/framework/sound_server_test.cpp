@@ -27,7 +27,8 @@ class SoundServer : public ::testing::Test {
   void SetUp() override {
     if (!onPath("pulseaudio") || !onPath("pactl")) GTEST_SKIP() << "pulseaudio is not installed";
     bool font = false;
-    for (const std::string& path : defaultSoundfonts()) font = font || std::filesystem::exists(path);
+    for (const std::string& path : defaultSoundfonts())
+      font = font || std::filesystem::exists(path);
     if (!font) GTEST_SKIP() << "no General MIDI soundfont installed";
   }
 
@@ -41,8 +42,9 @@ class SoundServer : public ::testing::Test {
 
   long linesWith(const std::string& text) const {
     const std::vector<std::string> lines = reports_.lines();
-    return std::count_if(lines.begin(), lines.end(),
-                         [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.find(text) != std::string::npos;
+    });
   }
 
   SoundReports reports_;
