@@ -10,21 +10,23 @@ namespace {
 // The stream's buffer (the latency asked of the server, which splits it between the
 // stream and the sink), in frames at 48 kHz. It decides how late the rendering thread may
 // be before a gap of silence is heard. Gaps in six one-second notes on a PulseAudio null
-// sink (server at SCHED_RR 5), one busy loop per core at normal priority, on a machine
-// already loaded by other builds; real-time given with chrt -r 4 to the thread; runs:
-//   frames   real-time   gaps, each run
-//     256       yes        3, 12, 4, 15
+// sink (server at SCHED_RR 5), one busy loop per core at normal priority; real-time
+// given to the thread with chrt -r 4; each run, first with other builds also running
+// (load about 8 on 8 cores before the busy loops), then without them (load about 4):
+//   frames   real-time   gaps, busy machine        gaps, calmer machine
+//     256       yes        3, 12, 4, 15               3, 4
 //     384       yes        7, 12, 10
-//     480       yes        2, 1, 11, 1, 2
+//     480       yes        2, 1, 11, 1, 2             0, 0
 //     640       yes        2
 //     320       no         21
 //     480       no         6, 8
-//     640       no         2, 5, 6, 16, 4, 5, 1
-//     960       no         0, 1, 0, 3, 3
+//     640       no         2, 5, 6, 16, 4, 5, 1       0
+//     960       no         0, 1, 0, 3, 3              0, 0, 0
 // These machines stall even real-time threads now and then, so 256 frames gap too often.
-// The buffer costs key to sound only while the last note still rings: a note after quiet
-// drops the quiet sound queued ahead of it (see kInaudible), which makes key to sound
-// about 3 ms at either size.
+// The buffer costs key to sound only while the last note still rings (median of 10:
+// 9.7 ms at 480 frames, 17.9 ms at 960): a note after quiet drops the quiet sound queued
+// ahead of it (pulse_output's kInaudible), which makes key to sound about 3 ms at
+// either size.
 constexpr int kRealtimeFrames = 480;
 constexpr int kPlainFrames = 960;
 // SCHED_RR priority asked for: at most RealtimeKit's default limit of 20, and below the
