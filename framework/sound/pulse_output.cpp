@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "framework/sound/stream_buffer.h"
@@ -13,17 +14,19 @@
 namespace fw {
 namespace {
 
-// Silence before the stream closes. Measured with the bench's probe over 10 s of
-// silence, 3 s after a note, with parec recording the null sink's monitor throughout
-// (which keeps the server busy on its own), % of one core, and key to sound for the
-// first note after 6 s of silence (open and corked: before note-ons dropped queued
-// quiet sound, see kInaudible):
-//                                      program   server   first note after silence
-//   stream open, rendering silence       1.6       5.6        7.0, 9.9 ms
-//   stream corked                        0.0       3.5       10.0, 12.3 ms
-//   stream closed                        0.0     2.2-3.0     median 0.9-2.3 ms
-// So the stream closes. A new stream's sound replaces what the sink has mixed ahead,
-// and the monitor is rewound with it, so a few of those readings are at or below 0.
+// Silence before the stream stops asking for sound. Measured with the bench's probe
+// over 10 s of silence, 3 s after a note, with parec recording the null sink's monitor
+// throughout (which keeps the server busy on its own), % of one core, and key to sound
+// for the first note after 6 s of silence, median of 3-6:
+//                                 PulseAudio 16.1            PipeWire 0.3.65 (pulse)
+//                           program  server  1st note    program  server  1st note
+//   stream open, silence      1.6      5.6     8.5 ms      2.1      2.8    10.8 ms
+//   stream corked             0.0      3.1     1.3 ms      0.1      1.8     9.7 ms
+//   stream closed             0.0    2.2-3.0   0.9-2.3 ms  0.0-0.1  1.9-3.0  22 ms
+// (PipeWire's server column is pipewire-pulse alone.) So on PulseAudio the stream is
+// closed, and on PipeWire, where a new stream waits for the session manager to link it,
+// it is corked. A new or flushed stream's sound replaces what a PulseAudio sink has
+// mixed ahead, and the monitor is rewound with it, so a few readings there are <= 0.
 constexpr int kIdleMs = 1000;
 
 // Retrying the server after it went away, or when none answered at start: the waits
@@ -47,6 +50,10 @@ constexpr size_t kFrameBytes = kChannels * sizeof(float);
 // Seen in pavucontrol under the application's name, and used to recognise the thread.
 constexpr const char* kStreamName = "Notes";
 constexpr const char* kThreadName = "audio-out";
+
+void done(pa_operation* operation) {
+  if (operation) pa_operation_unref(operation);
+}
 
 pa_time_event* timerIn(pa_mainloop_api* api, int ms, pa_time_event_cb_t callback, void* data) {
   timeval when{};
@@ -79,6 +86,8 @@ struct PulseOutput::Impl {
   bool noteWaiting = false;  // a note came while no server answered
   bool stopping = false;
   bool streamFailureSaid = false;
+  bool corkWhenIdle = false;  // the server is PipeWire's: see kIdleMs
+  bool corked = false;
   long silentFrames = 0;
   long quietFrames = 0;  // frames rendered since the last one above kInaudible
   std::vector<float> left = std::vector<float>(kChunkFrames);
@@ -122,6 +131,7 @@ struct PulseOutput::Impl {
     if (c != d.context) return;
     switch (pa_context_get_state(c)) {
       case PA_CONTEXT_READY:
+        done(pa_context_get_server_info(c, &Impl::serverInfo, &d));
         d.ready = true;
         d.connectedOnce = true;
         d.retryMs = kRetryFirstMs;
@@ -235,6 +245,7 @@ struct PulseOutput::Impl {
 
   void dropStream() {
     streamOpen = false;
+    corked = false;
     if (!stream) return;
     pa_stream_set_state_callback(stream, nullptr, nullptr);
     pa_stream_set_write_callback(stream, nullptr, nullptr);
@@ -299,7 +310,18 @@ struct PulseOutput::Impl {
   static void closeIfIdle(pa_mainloop_api*, void* data) noexcept {
     Impl& d = *static_cast<Impl*>(data);
     d.closePending = false;
-    if (!d.stopping && d.silentFrames >= long{kIdleMs} * d.rate / 1000) d.dropStream();
+    if (d.stopping || d.silentFrames < long{kIdleMs} * d.rate / 1000) return;
+    if (!d.corkWhenIdle) return d.dropStream();
+    if (d.corked || !d.stream) return;
+    d.corked = true;
+    d.streamOpen = false;
+    done(pa_stream_cork(d.stream, 1, nullptr, nullptr));
+  }
+
+  static void serverInfo(pa_context* c, const pa_server_info* info, void* data) noexcept {
+    Impl& d = *static_cast<Impl*>(data);
+    if (c == d.context && info && info->server_name)
+      d.corkWhenIdle = std::strstr(info->server_name, "PipeWire") != nullptr;
   }
 
   static void noteThread(pa_mainloop_api*, void* data) noexcept {
@@ -373,9 +395,13 @@ void PulseOutput::wake() {
   d.silentFrames = 0;
   if (d.stream && pa_stream_get_state(d.stream) == PA_STREAM_READY &&
       d.quietFrames >= long{kQueuedBuffers} * d.buffer.frames()) {
-    pa_operation* o = pa_stream_flush(d.stream, nullptr, nullptr);
-    if (o) pa_operation_unref(o);
+    done(pa_stream_flush(d.stream, nullptr, nullptr));
     d.quietFrames = 0;
+  }
+  if (d.stream && d.corked) {
+    d.corked = false;
+    d.streamOpen = true;
+    done(pa_stream_cork(d.stream, 0, nullptr, nullptr));
   }
   if (!d.stream) {
     if (d.ready)

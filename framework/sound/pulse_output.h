@@ -5,8 +5,8 @@
 // something sounds, a float32 stereo 48 kHz stream.
 //
 // - Quiet when silent: once the renderer has reported silence for about a second the
-//   stream is closed, so neither this process nor the server wakes for it; wake() opens
-//   it again on the next note.
+//   stream is closed (corked on PipeWire), so neither this process nor the server wakes
+//   for it; wake() opens it again on the next note.
 // - Steady under load: the rendering thread asks for real-time scheduling
 //   (realtime.h); the stream's buffer is small when that is granted and larger when not,
 //   which is said once through the report.
@@ -44,7 +44,7 @@ class PulseOutput {
   bool started() const;
   // True while a server answers.
   bool connected() const;
-  // True while a stream is open (for tests and measurements).
+  // True while a stream asks for sound (for tests and measurements).
   bool streaming() const;
   // Called from the UI thread right after a note-on: opens the stream when closed (or
   // once a server answers again) and restarts the count towards closing it.
