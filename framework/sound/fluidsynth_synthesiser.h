@@ -33,8 +33,8 @@ struct FluidSynthOptions {
   bool loadInBackground = true;
   // FluidSynth's dynamic sample loading: only the samples of selected presets in memory.
   bool dynamicSampleLoading = true;
-  // Where the one line about a missing soundfont or device goes (may be called from
-  // the loader thread). Empty: standard error, prefixed with the program's name.
+  // Where the lines about a missing soundfont, device or server go (called from the
+  // loader and sound threads too). Empty: standard error, prefixed with the program's name.
   std::function<void(const std::string&)> report;
 };
 

@@ -230,6 +230,7 @@ struct PulseOutput::Impl {
                                    nullptr) < 0)
       return streamFailed();
     silentFrames = 0;
+    quietFrames = 0;  // nothing is queued yet
     streamOpen = true;
     buffer.streamOpened();
   }
