@@ -77,6 +77,7 @@ TEST_F(SoundServer, TheStreamIsOpenWhileANoteSoundsAndClosesAboutASecondAfter) {
   EXPECT_TRUE(eventually(5, [&] { return synth.streaming() && hasStream(pulse); }))
       << "the next note opens it again";
   synth.noteOff(62);
+  EXPECT_LE(linesWith("no real-time scheduling"), 1) << "said once, however many streams";
 }
 
 TEST_F(SoundServer, WhenTheServerGoesItSaysSoOnceAndPlaysOnTheNextOne) {
