@@ -7,14 +7,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <mutex>
-#include <string_view>
 #include <thread>
 
 #include "framework/sound/fluid_log.h"
 #include "framework/sound/limiter.h"
+#include "framework/sound/pulse_output.h"
 
 // How the soundfont is loaded, measured by velmo_bench ("sound: soundfont loading") on
 // FluidR3_GM (148 MB) from a warm page cache; start-up is what the constructor costs:
@@ -33,16 +31,15 @@ namespace fw {
 namespace {
 
 // The output at 48 kHz, the rate sound servers usually run at, which spares them a
-// resampler. On PulseAudio one period is the whole stream buffer, so its size trades the
-// time from key to sound (velmo_bench) against gaps when the audio thread is late, as
-// measured on a PulseAudio null sink over 6 notes of a second:
+// resampler. The sound server's stream and its buffer are pulse_output's. On ALSA, when
+// no server answers, FluidSynth's driver plays with two periods; the period size was
+// chosen on PulseAudio through FluidSynth's own driver (one period per buffer there):
 //   frames   buffer   key to sound   gaps of silence, idle / with all cores busy
 //     128    2.7 ms      4.9 ms         4 / 93
 //     256    5.3 ms      6.7 ms         3 / 37
 //     320    6.7 ms    7.5-9.9 ms       0 / 5
 //     384    8.0 ms     12.2 ms         0 / 1
 //     512   10.7 ms     15.8 ms         0 / 2
-// 320 is the largest that keeps a key's sound within 10 ms.
 constexpr double kSampleRate = 48000.0;
 constexpr int kPeriodSize = 320;
 constexpr int kPeriods = 2;
@@ -53,20 +50,13 @@ constexpr double kGain = 0.5;
 constexpr float kCeiling = 0.891f;
 constexpr double kLimiterReleaseMs = 100.0;
 constexpr int kChannel = 0;
+// The name the sound server shows for the program's stream (pavucontrol, pactl).
+constexpr const char* kApplicationName = "VELMO TAVI Italian Edition";
+constexpr const char* kPulseDriver = "pulseaudio";
 // Longest a note-on waits for the soundfont before it is dropped: the UI must not
 // freeze on a disk that hangs.
 constexpr auto kLoadWait = std::chrono::seconds(5);
 
-// Where soundfonts live under each data directory, and the data directories when
-// XDG_DATA_DIRS names none.
-constexpr const char* kSoundfontFolder = "sounds/sf2";
-constexpr const char* kDefaultDataDirs = "/usr/local/share:/usr/share";
-// file name          (Debian package)
-constexpr const char* kSoundfontFiles[] = {
-    "default-GM.sf2",  // the system's choice (an alternative link)
-    "FluidR3_GM.sf2",  // fluid-soundfont-gm
-    "TimGM6mb.sf2",    // timgm6mb-soundfont
-};
 constexpr const char* kSoundfontPackage = "fluid-soundfont-gm";
 
 struct SettingsDeleter {
@@ -99,50 +89,7 @@ std::string withReason(std::string line) {
   return line;
 }
 
-// The folders of the paths, each once, in the paths' order: shorter to read than every
-// file name looked for.
-std::vector<std::string> foldersOf(const std::vector<std::string>& paths) {
-  std::vector<std::string> folders;
-  for (const std::string& path : paths) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-      folders.push_back(folder);
-  }
-  return folders;
-}
-
-bool isFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
-
 }  // namespace
-
-std::vector<std::string> soundfontsIn(const char* xdgDataDirs) {
-  auto folders = [](std::string_view dirs) {
-    std::vector<std::filesystem::path> found;
-    while (!dirs.empty()) {
-      const size_t colon = std::min(dirs.find(':'), dirs.size());
-      const std::filesystem::path dir(dirs.substr(0, colon));
-      dirs.remove_prefix(std::min(colon + 1, dirs.size()));
-      if (!dir.is_absolute()) continue;
-      const std::filesystem::path folder = (dir / kSoundfontFolder).lexically_normal();
-      if (std::find(found.begin(), found.end(), folder) == found.end()) found.push_back(folder);
-    }
-    return found;
-  };
-  std::vector<std::filesystem::path> searched = folders(xdgDataDirs ? xdgDataDirs : "");
-  if (searched.empty()) searched = folders(kDefaultDataDirs);
-
-  std::vector<std::string> paths;
-  for (const char* file : kSoundfontFiles)
-    for (const std::filesystem::path& folder : searched) paths.push_back((folder / file).string());
-  return paths;
-}
-
-std::vector<std::string> defaultSoundfonts() {
-  return soundfontsIn(std::getenv("XDG_DATA_DIRS"));
-}
 
 struct FluidSynthSynthesiser::Impl {
   enum class Load { Pending, Loaded, Failed };
@@ -151,6 +98,9 @@ struct FluidSynthSynthesiser::Impl {
   std::unique_ptr<fluid_settings_t, SettingsDeleter> settings;
   std::unique_ptr<fluid_synth_t, SynthDeleter> synth;
   std::unique_ptr<fluid_audio_driver_t, DriverDeleter> driver;
+  // The program's own stream on a sound server; it stays, waiting for a server, when
+  // none answered at start and no other driver opened.
+  std::unique_ptr<PulseOutput> pulse;
   std::string driverName;
   std::thread loader;
 
@@ -187,21 +137,47 @@ struct FluidSynthSynthesiser::Impl {
     fluid_settings_setint(s, "synth.dynamic-sample-loading", options.dynamicSampleLoading ? 1 : 0);
     fluid_settings_setint(s, "audio.period-size", kPeriodSize);
     fluid_settings_setint(s, "audio.periods", kPeriods);
-    fluid_settings_setint(s, "audio.pulseaudio.adjust-latency", 1);
     synth.reset(new_fluid_synth(s));
     return synth != nullptr;
   }
 
+  // The sound server first, else the other drivers in order. With none open the server
+  // is still waited for: true when it is.
   bool openDriver() {
+    bool waiting = false;
     for (const std::string& name : options.drivers) {
+      if (name == kPulseDriver) {
+        pulse = std::make_unique<PulseOutput>(
+            kApplicationName, static_cast<int>(kSampleRate),
+            [this](float* left, float* right, int frames) {
+              return renderForServer(left, right, frames);
+            },
+            [this](const std::string& line) { report(line); });
+        if (pulse->connected()) {
+          driverName = name;
+          return true;
+        }
+        waiting = pulse->started();
+        continue;
+      }
       if (fluid_settings_setstr(settings.get(), "audio.driver", name.c_str()) != FLUID_OK) continue;
       driver.reset(new_fluid_audio_driver2(settings.get(), &Impl::renderForDriver, this));
       if (driver) {
+        pulse.reset();
         driverName = name;
         return true;
       }
     }
-    return false;
+    if (!waiting) pulse.reset();
+    return waiting;
+  }
+
+  // On the sound server's thread: a buffer of sound, limited; true while a voice sounds.
+  bool renderForServer(float* left, float* right, int frames) noexcept {
+    fluid_synth_t* s = synth.get();
+    fluid_synth_write_float(s, frames, left, 0, 1, right, 0, 1);
+    limiter.process(left, right, static_cast<size_t>(frames));
+    return fluid_synth_get_active_voice_count(s) > 0;
   }
 
   // On the audio driver's thread: a period of sound, effects mixed into the dry output
@@ -282,9 +258,10 @@ struct FluidSynthSynthesiser::Impl {
     shutDown();
   }
 
-  // Loader first (it uses the synth), then the driver (its thread renders the synth).
+  // Loader first (it uses the synth), then the outputs (their threads render the synth).
   void shutDown() {
     if (loader.joinable()) loader.join();
+    pulse.reset();
     driver.reset();
     synth.reset();
     settings.reset();
@@ -300,11 +277,11 @@ FluidSynthSynthesiser::FluidSynthSynthesiser(FluidSynthOptions options)
 
   std::vector<std::string> candidates;
   for (const std::string& path : d.options.soundfonts)
-    if (isFile(path)) candidates.push_back(path);
+    if (isSoundfontFile(path)) candidates.push_back(path);
   if (candidates.empty()) {
     d.report("no sound: no General MIDI soundfont found in " +
-             joined(foldersOf(d.options.soundfonts), " or ") + " (install the Debian package " +
-             kSoundfontPackage + ")");
+             joined(soundfontFolders(d.options.soundfonts), " or ") +
+             " (install the Debian package " + kSoundfontPackage + ")");
     d.becomeSilent();
     return;
   }
@@ -313,11 +290,16 @@ FluidSynthSynthesiser::FluidSynthSynthesiser(FluidSynthOptions options)
     d.becomeSilent();
     return;
   }
-  if (d.options.audioOutput && !d.openDriver()) {
-    d.report(withReason("no sound: could not open an audio output with " +
-                        joined(d.options.drivers, " or ")));
-    d.becomeSilent();
-    return;
+  if (d.options.audioOutput) {
+    const bool open = d.openDriver();
+    // Said also while a server is still waited for: until one comes, nothing sounds.
+    if (d.driverName.empty())
+      d.report(withReason("no sound: could not open an audio output with " +
+                          joined(d.options.drivers, " or ")));
+    if (!open) {
+      d.becomeSilent();
+      return;
+    }
   }
   if (d.options.loadInBackground) {
     d.loader = std::thread([&d, candidates] { d.loadSoundfontGuarded(candidates); });
@@ -336,7 +318,10 @@ void FluidSynthSynthesiser::programChange(int program) {
 }
 
 void FluidSynthSynthesiser::noteOn(int note, int velocity) {
-  if (impl_->readyToPlay(true)) fluid_synth_noteon(impl_->synth.get(), kChannel, note, velocity);
+  if (!impl_->readyToPlay(true)) return;
+  fluid_synth_noteon(impl_->synth.get(), kChannel, note, velocity);
+  // After the note-on, so that the stream it opens has the voice to render.
+  if (impl_->pulse) impl_->pulse->wake();
 }
 
 void FluidSynthSynthesiser::noteOff(int note) {
@@ -345,7 +330,9 @@ void FluidSynthSynthesiser::noteOff(int note) {
 }
 
 bool FluidSynthSynthesiser::waitUntilReady() {
-  return impl_->readyToPlay(true);
+  if (!impl_->readyToPlay(true)) return false;
+  return !impl_->options.audioOutput || impl_->driver ||
+         (impl_->pulse && impl_->pulse->connected());
 }
 
 std::string FluidSynthSynthesiser::soundfont() const {
@@ -354,10 +341,16 @@ std::string FluidSynthSynthesiser::soundfont() const {
 }
 
 std::string FluidSynthSynthesiser::driver() const {
+  if (impl_->pulse) return impl_->pulse->connected() ? kPulseDriver : "";
   return impl_->driverName;
 }
 
+bool FluidSynthSynthesiser::streaming() const {
+  return impl_->pulse && impl_->pulse->streaming();
+}
+
 double FluidSynthSynthesiser::configuredBufferMs() const {
+  if (impl_->pulse) return impl_->pulse->bufferMs();
   if (!impl_->settings) return 0.0;
   int periodSize = 0;
   int periods = 0;
@@ -365,15 +358,12 @@ double FluidSynthSynthesiser::configuredBufferMs() const {
   fluid_settings_getint(impl_->settings.get(), "audio.period-size", &periodSize);
   fluid_settings_getint(impl_->settings.get(), "audio.periods", &periods);
   fluid_settings_getnum(impl_->settings.get(), "synth.sample-rate", &rate);
-  // FluidSynth's PulseAudio driver asks the server for one period of buffer; ALSA's
-  // buffer holds all the periods.
-  if (impl_->driverName == "pulseaudio") periods = 1;
   return rate > 0.0 ? 1000.0 * periodSize * periods / rate : 0.0;
 }
 
 void FluidSynthSynthesiser::render(std::span<float> left, std::span<float> right) {
   const size_t frames = std::min(left.size(), right.size());
-  if (impl_->driver || !impl_->readyToPlay(true)) {
+  if (impl_->driver || impl_->pulse || !impl_->readyToPlay(true)) {
     std::fill(left.begin(), left.end(), 0.0f);
     std::fill(right.begin(), right.end(), 0.0f);
     return;

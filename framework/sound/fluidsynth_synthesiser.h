@@ -1,7 +1,9 @@
 #pragma once
 // The synthesiser of the desktop: FluidSynth playing a General MIDI soundfont on the
-// desktop's sound server (PulseAudio, or PipeWire through its PulseAudio interface),
-// else on ALSA. It plays on MIDI channel 0, one program at a time.
+// desktop's sound server (PulseAudio, or PipeWire through its PulseAudio interface)
+// through the program's own stream (pulse_output.h), else on ALSA. It plays on MIDI
+// channel 0, one program at a time. The stream is open only while something sounds.
+// When neither opened at start, one line says so and the sound server is waited for.
 //
 // Opening never throws and never blocks on the soundfont: the font loads on a thread
 // of its own (see the .cpp for the measurements behind that). When no soundfont or no
@@ -15,33 +17,24 @@
 #include <string>
 #include <vector>
 
+#include "framework/sound/soundfonts.h"
 #include "framework/sound/synthesiser.h"
 
 namespace fw {
 
-// The soundfonts looked for, in order of preference: Debian's General MIDI fonts as
-// sounds/sf2/<file> in the data directories of $XDG_DATA_DIRS.
-std::vector<std::string> defaultSoundfonts();
-
-// The same for a given value of XDG_DATA_DIRS (nullptr: unset). For each file name, in
-// order of preference, one path per data directory, in the variable's order: the
-// preferred font wins wherever it is installed. Empty and relative entries are ignored
-// (freedesktop's rule); a value with no absolute entry means the default,
-// /usr/local/share:/usr/share.
-std::vector<std::string> soundfontsIn(const char* xdgDataDirs);
-
 struct FluidSynthOptions {
   std::vector<std::string> soundfonts = defaultSoundfonts();
-  // Audio drivers tried in order. JACK is never among them: trying it may start a
-  // JACK server of its own.
+  // Audio outputs tried in order: "pulseaudio" is the program's own stream on the sound
+  // server, the others FluidSynth's drivers. JACK is never among them: trying it may
+  // start a JACK server of its own.
   std::vector<std::string> drivers = {"pulseaudio", "alsa"};
   // False: no audio device at all; samples are pulled with render() (offline).
   bool audioOutput = true;
   bool loadInBackground = true;
   // FluidSynth's dynamic sample loading: only the samples of selected presets in memory.
   bool dynamicSampleLoading = true;
-  // Where the one line about a missing soundfont or device goes (may be called from
-  // the loader thread). Empty: standard error, prefixed with the program's name.
+  // Where the lines about a missing soundfont, device or server go (called from the
+  // loader and sound threads too). Empty: standard error, prefixed with the program's name.
   std::function<void(const std::string&)> report;
 };
 
@@ -59,13 +52,17 @@ class FluidSynthSynthesiser : public Synthesiser {
   void noteOff(int note) override;
 
   // Waits for the soundfont; true when notes will sound (a font is loaded and, unless
-  // offline, a device is open).
+  // offline, a device is open or a sound server answers).
   bool waitUntilReady();
-  // The soundfont in use, the audio driver that opened ("" when none) and the output
-  // buffering a driver is configured with, in milliseconds (0 when silent).
+  // The soundfont in use, the audio output in use now ("" when none: "pulseaudio" only
+  // while a server answers) and the output buffering it is configured with, in
+  // milliseconds (0 when silent).
   std::string soundfont() const;
   std::string driver() const;
   double configuredBufferMs() const;
+  // True while the stream on the sound server is open: from a note-on until about a
+  // second after the last voice ended.
+  bool streaming() const;
 
   // Offline only (audioOutput false): synthesises left.size() frames of stereo into the
   // two buffers, which must be the same size. Silence when nothing can sound.

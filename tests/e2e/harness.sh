@@ -133,7 +133,10 @@ start_display() {
 pulse_up() { pactl info >/dev/null 2>&1; }
 
 # start_sound: a private PulseAudio server whose only sink is the null sink e2e_null;
-# exports PULSE_SERVER. Returns 1 (and starts nothing) when PulseAudio is not installed.
+# exports PULSE_SERVER (always the same socket, so a server started again after
+# stop_sound is found where the last one was). Returns 1 (and starts nothing) when
+# PulseAudio is not installed.
+E2E_PULSE_PID=""
 start_sound() {
   command -v pulseaudio >/dev/null && command -v pactl >/dev/null || return 1
   export PULSE_SERVER="unix:$E2E_TMP/pulse-native"
@@ -141,11 +144,15 @@ start_sound() {
   env -u DISPLAY pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
     --load="module-null-sink sink_name=e2e_null" \
     --load="module-native-protocol-unix socket=$E2E_TMP/pulse-native auth-anonymous=1" \
-    >"$E2E_TMP/pulse.log" 2>&1 &
-  E2E_PIDS+=("$!")
+    >>"$E2E_TMP/pulse.log" 2>&1 &
+  E2E_PULSE_PID=$!
+  E2E_PIDS+=("$E2E_PULSE_PID")
   wait_for "$E2E_TIMEOUT" pulse_up || die "PulseAudio did not start: $(cat "$E2E_TMP/pulse.log")"
   note "PulseAudio at $PULSE_SERVER"
 }
+
+# stop_sound: ends the server started by start_sound, as a crash or a restart would.
+stop_sound() { stop_pid "$E2E_PULSE_PID"; }
 
 # --- recording what the program plays ------------------------------------------------
 

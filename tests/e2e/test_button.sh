@@ -21,4 +21,6 @@ expect_pad Oval1 ff8080 "Oval1 at rest after Oval5's press"
 check "the button's phrases change no pad and no other control" \
   [ "$(digest_except "$oval1" "$oval5" "$button")" = "$before" ]
 check "the program is still running" alive "$E2E_APP_PID"
-[ "$sounding" = no ] || check "with sound, nothing on stderr" [ -z "$(app_stderr)" ]
+# The one line allowed says that the sound plays without real-time scheduling.
+[ "$sounding" = no ] || check "with sound, nothing on stderr but the line about real-time" \
+  [ -z "$(app_stderr | grep -v '^velmo: no real-time scheduling for the sound ')" ]

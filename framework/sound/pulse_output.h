@@ -1,0 +1,62 @@
+#pragma once
+// The program's own playback stream on the desktop's sound server: PulseAudio, or
+// PipeWire through its PulseAudio service. It owns a libpulse threaded main loop whose
+// thread renders the sound, a connection (context) to the server, and, only while
+// something sounds, a float32 stereo 48 kHz stream.
+//
+// - Quiet when silent: once the renderer has reported silence for about a second the
+//   stream is closed (corked on PipeWire), so neither this process nor the server wakes
+//   for it; wake() opens it again on the next note.
+// - Steady under load: the rendering thread asks for real-time scheduling
+//   (realtime.h); the stream's buffer is small when that is granted and larger when not,
+//   which is said once through the report.
+// - Back after the server goes: that is said once; the connection is retried with a
+//   back-off of up to a second until a server answers, and the next note plays there.
+
+#include <sys/types.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace fw {
+
+class PulseOutput {
+ public:
+  // Fills `frames` stereo frames into left and right (each at least that long) and
+  // returns true while anything still sounds. Called on the output's own thread; it
+  // must not block for long and must not throw.
+  using Render = std::function<bool(float* left, float* right, int frames)>;
+  // One line for the user (no program name, no newline); called from any thread.
+  using Report = std::function<void(const std::string&)>;
+
+  // Starts the output's thread and connects to the server (the one $PULSE_SERVER
+  // names, else the default), waiting up to a few seconds for its answer; connected()
+  // tells whether one answered. When none did, retrying goes on in the background.
+  // The stream and connection carry applicationName and the media role "music"; the
+  // stream runs at sampleRate, which the renderer must render at.
+  PulseOutput(std::string applicationName, int sampleRate, Render render, Report report);
+  ~PulseOutput();
+  PulseOutput(const PulseOutput&) = delete;
+  PulseOutput& operator=(const PulseOutput&) = delete;
+
+  // True when the output's thread could be started at all.
+  bool started() const;
+  // True while a server answers.
+  bool connected() const;
+  // True while a stream asks for sound (for tests and measurements).
+  bool streaming() const;
+  // Called from the UI thread right after a note-on: opens the stream when closed (or
+  // once a server answers again) and restarts the count towards closing it.
+  void wake();
+  // The buffer that streams are opened with now, in milliseconds.
+  double bufferMs() const;
+  // The kernel thread id of the rendering thread (0 when not started).
+  pid_t renderingThread() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace fw

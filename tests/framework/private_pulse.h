@@ -1,0 +1,69 @@
+#pragma once
+// A PulseAudio server of a test's own, with a null sink, on a socket in a temporary
+// folder named after the test's process, so a test hears nothing, needs no sound card
+// and can stop the server and start a new one on the same socket. Stopped by its pid.
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace fw {
+
+// Standard output of a shell command.
+std::string output(const std::string& command);
+bool onPath(const char* program);
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+class PrivatePulse {
+ public:
+  // Starts the server and waits (up to 10 s) until it answers.
+  PrivatePulse();
+  ~PrivatePulse();
+  PrivatePulse(const PrivatePulse&) = delete;
+  PrivatePulse& operator=(const PrivatePulse&) = delete;
+
+  // The value for PULSE_SERVER: the same for every server of this process.
+  static std::string address();
+  bool answers() const;
+  // A pactl command line addressed to this server.
+  std::string pactl(const std::string& args) const;
+  const std::string& server() const { return server_; }
+
+ private:
+  std::filesystem::path dir_;
+  std::string server_;
+  pid_t pid_ = 0;
+};
+
+// Polls `done` every 50 ms for up to `seconds`; true as soon as it holds.
+template <typename Done>
+bool eventually(double seconds, Done done);
+
+}  // namespace fw
+
+#include <chrono>
+#include <thread>
+
+template <typename Done>
+bool fw::eventually(double seconds, Done done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}

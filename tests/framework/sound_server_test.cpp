@@ -1,0 +1,128 @@
+// The program's stream on a sound server that comes and goes (a private PulseAudio with
+// a null sink): open only while something sounds, and found again when a server starts
+// on the socket after the last one went, or after the program started.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/sound/fluidsynth_synthesiser.h"
+#include "tests/framework/private_pulse.h"
+#include "tests/support/recording_sound.h"
+
+namespace fw {
+namespace {
+
+constexpr int kChurchOrgan = 19;  // General MIDI program 20, zero-based: sounds while held
+constexpr const char* kWentAway = "the sound server went away: no sound until it is back";
+
+class SoundServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!onPath("pulseaudio") || !onPath("pactl")) GTEST_SKIP() << "pulseaudio is not installed";
+    bool font = false;
+    for (const std::string& path : defaultSoundfonts())
+      font = font || std::filesystem::exists(path);
+    if (!font) GTEST_SKIP() << "no General MIDI soundfont installed";
+  }
+
+  // Only the server: no fallback to ALSA, whose device may exist or not.
+  FluidSynthOptions serverOnly() {
+    FluidSynthOptions options;
+    options.drivers = {"pulseaudio"};
+    options.report = reports_.sink();
+    return options;
+  }
+
+  long linesWith(const std::string& text) const {
+    const std::vector<std::string> lines = reports_.lines();
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.find(text) != std::string::npos;
+    });
+  }
+
+  SoundReports reports_;
+};
+
+bool hasStream(const PrivatePulse& pulse) {
+  return !output(pulse.pactl("list short sink-inputs")).empty();
+}
+
+TEST_F(SoundServer, TheStreamIsOpenWhileANoteSoundsAndClosesAboutASecondAfter) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.answers()) << "the private pulseaudio did not start";
+  ScopedEnv server("PULSE_SERVER", pulse.server());
+  FluidSynthSynthesiser synth(serverOnly());
+  ASSERT_TRUE(synth.waitUntilReady());
+  EXPECT_FALSE(synth.streaming()) << "no stream before the first note";
+
+  synth.programChange(kChurchOrgan);
+  synth.noteOn(60, 100);
+  ASSERT_TRUE(eventually(5, [&] { return synth.streaming() && hasStream(pulse); }));
+  // An idle null sink may take up to 2 s to start taking a new stream's sound, so the
+  // note is held long enough for well over a second of it to be rendered.
+  std::this_thread::sleep_for(std::chrono::milliseconds(4500));
+  EXPECT_TRUE(synth.streaming() && hasStream(pulse)) << "a held note keeps its stream";
+
+  synth.noteOff(60);
+  EXPECT_TRUE(eventually(10, [&] { return !synth.streaming() && !hasStream(pulse); }))
+      << "silence closes the stream";
+  synth.noteOn(62, 100);
+  EXPECT_TRUE(eventually(5, [&] { return synth.streaming() && hasStream(pulse); }))
+      << "the next note opens it again";
+  synth.noteOff(62);
+  EXPECT_LE(linesWith("no real-time scheduling"), 1) << "said once, however many streams";
+}
+
+TEST_F(SoundServer, WhenTheServerGoesItSaysSoOnceAndPlaysOnTheNextOne) {
+  ScopedEnv server("PULSE_SERVER", PrivatePulse::address());
+  auto pulse = std::make_unique<PrivatePulse>();
+  ASSERT_TRUE(pulse->answers()) << "the private pulseaudio did not start";
+  FluidSynthSynthesiser synth(serverOnly());
+  ASSERT_TRUE(synth.waitUntilReady());
+  synth.noteOn(60, 100);
+  ASSERT_TRUE(eventually(5, [&] { return hasStream(*pulse); }));
+
+  pulse.reset();
+  EXPECT_TRUE(eventually(10, [&] { return synth.driver().empty() && linesWith(kWentAway) > 0; }));
+  synth.noteOff(60);
+  synth.noteOn(62, 100);  // no server: nothing to play on, and nothing more said
+  synth.noteOff(62);
+
+  pulse = std::make_unique<PrivatePulse>();
+  ASSERT_TRUE(pulse->answers()) << "the second pulseaudio did not start";
+  EXPECT_TRUE(eventually(10, [&] { return synth.driver() == "pulseaudio"; }));
+  EXPECT_TRUE(synth.waitUntilReady());
+  synth.noteOn(64, 100);
+  EXPECT_TRUE(eventually(5, [&] { return hasStream(*pulse); })) << "the next note plays there";
+  synth.noteOff(64);
+  EXPECT_EQ(linesWith(kWentAway), 1);
+}
+
+TEST_F(SoundServer, StartedBeforeAnyServerItPlaysOnceOneStarts) {
+  ScopedEnv server("PULSE_SERVER", PrivatePulse::address());
+  FluidSynthSynthesiser synth(serverOnly());
+  EXPECT_FALSE(synth.waitUntilReady());
+  EXPECT_EQ(synth.driver(), "");
+  EXPECT_EQ(linesWith("no sound: could not open an audio output with pulseaudio"), 1);
+
+  // A note held while no server is there sounds as soon as one answers.
+  synth.programChange(kChurchOrgan);
+  synth.noteOn(60, 100);
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.answers()) << "the private pulseaudio did not start";
+  EXPECT_TRUE(eventually(10, [&] { return synth.driver() == "pulseaudio" && hasStream(pulse); }));
+  EXPECT_TRUE(synth.waitUntilReady());
+  synth.noteOff(60);
+  EXPECT_EQ(linesWith("no sound:"), 1) << "nothing more is said";
+  EXPECT_EQ(linesWith(kWentAway), 0);
+}
+
+}  // namespace
+}  // namespace fw
