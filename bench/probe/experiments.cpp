@@ -41,8 +41,9 @@ bench::Figure figure(std::string name, std::optional<double> value, std::string 
   return {std::move(name), value, std::move(unit), goal, std::move(notes), std::nullopt};
 }
 
-// The threads that produce the sound: FluidSynth's renderer ("pulse-audio", or the
-// ALSA driver's "alsa-audio") and the PulseAudio client's mainloop ("threaded-ml").
+// The threads that produce the sound: the program's stream on the sound server
+// ("audio-out", libpulse's main loop, which renders), or FluidSynth's ALSA driver
+// ("alsa-audio"); "threaded-ml" is libpulse's default name for such a loop.
 bool audioThread(const std::string& name) {
   return name.find("audio") != std::string::npos || name == "threaded-ml";
 }
@@ -84,7 +85,7 @@ void addCpuFigures(const std::string& when, const std::optional<CpuUse>& use,
   out.push_back(figure("CPU besides audio threads, 10 s " + when,
                        use->totalPercent - use->audioPercent, "%", 1.0,
                        how + "; total " + fixed(use->totalPercent, 2) + " % of one core, audio " +
-                           "threads (FluidSynth's pulse-audio, PulseAudio's threaded-ml) " +
+                           "threads (the stream's audio-out) " +
                            fixed(use->audioPercent, 2) + " %"));
   out.push_back(
       figure("UI thread wakeups, 10 s " + when, use->uiWakeupsPerSecond, "/s", 10.0,
@@ -234,8 +235,9 @@ void measureKeyToSound(Session& session, int runs, std::vector<bench::Figure>& o
       name, bench::median(delays), "ms", 10.0,
       "from the XTEST key press x (after a space and 50 ms of silence) to the first frame above "
       "-50 dBFS on the null sink's monitor, dated from its chunk's arrival at parec (5 ms "
-      "fragments): X server, Qt, the handler, FluidSynth's 320-frame periods, PulseAudio's "
-      "stream and the monitor's delivery; no device buffer, so a lower bound for a real device" +
+      "fragments): X server, Qt, the handler, the program's stream (a note after quiet drops "
+      "the quiet queued ahead of it) and the monitor's delivery; no device buffer, so a lower "
+      "bound for a real device" +
           spread));
 }
 
