@@ -138,4 +138,10 @@ void printTable(const std::vector<Figure>& figures, std::FILE* out) {
       std::fprintf(out, "  [%zu] %s\n", i + 1, figures[i].notes.c_str());
 }
 
+std::string fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
 }  // namespace bench

@@ -38,4 +38,7 @@ std::optional<double> median(std::vector<double> values);
 // verdict, then the notes, numbered, and a count of goals met and missed.
 void printTable(const std::vector<Figure>& figures, std::FILE* out);
 
+// The value with a fixed number of decimals, for the notes beside a figure.
+std::string fixed(double value, int decimals = 1);
+
 }  // namespace bench

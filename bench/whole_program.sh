@@ -2,9 +2,9 @@
 # whole_program.sh VELMO PROBE ROWS: the whole-program figures. Brings up a private X
 # server and a private PulseAudio server with the null sink e2e_null (the end-to-end
 # harness's), prepares the surroundings of the side-by-side figures (the peer, the user
-# nobody, RealtimeKit, set up by realtimekit_setup.sh here or the script named by
-# VELMO_BENCH_RTKIT_SETUP), runs the probe against the program there, and leaves the figures
-# as rows in the file ROWS. Everything started here is stopped by its pid on the way out.
+# nobody, RealtimeKit through realtimekit_setup.sh), runs the probe against the program
+# there, and leaves the figures as rows in the file ROWS. Everything started here is
+# stopped by its pid on the way out.
 set -u
 program=$1 probe=$2 rows=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -32,5 +32,5 @@ else
 fi
 prepare_unprivileged
 prepare_peer
-prepare_realtimekit "${VELMO_BENCH_RTKIT_SETUP:-$here/realtimekit_setup.sh}"
+prepare_realtimekit "$here/realtimekit_setup.sh"
 "$probe" "$program" "$rows" e2e_null.monitor

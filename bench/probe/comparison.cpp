@@ -12,6 +12,8 @@
 namespace probe {
 namespace {
 
+using bench::fixed;
+
 using std::chrono::seconds;
 
 constexpr int kPresses = 100;
@@ -32,12 +34,6 @@ constexpr double kGapsWithRealtime = 1;     // in 6 notes, RealtimeKit granting
 constexpr double kGapsWithoutRealtime = 3;  // in 6 notes, nothing granting
 
 const char* const kPeerName = "VMPK 0.8.8 (FluidSynth output through drumstick)";
-
-std::string fixed(double value, int decimals = 1) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
 
 std::string rangeOf(const std::vector<double>& values) {
   if (values.empty()) return "none heard";

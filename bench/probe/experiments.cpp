@@ -12,6 +12,8 @@
 namespace probe {
 namespace {
 
+using bench::fixed;
+
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
@@ -29,12 +31,6 @@ constexpr auto kQuiet = milliseconds(50);
 
 constexpr const char* kNoRecording =
     "not measured: no recording from the null sink's monitor (PulseAudio or parec missing)";
-
-std::string fixed(double value, int decimals = 1) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
 
 bench::Figure figure(std::string name, std::optional<double> value, std::string unit, double goal,
                      std::string notes) {

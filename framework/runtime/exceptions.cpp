@@ -64,13 +64,7 @@ void rethrowEscaped() {
 }
 
 void reportEscaped() noexcept {
-  try {
-    rethrowEscaped();
-  } catch (const std::exception& e) {
-    _UnhandledException(e);
-  } catch (...) {
-    _UnhandledException();
-  }
+  reportingFailure([] { rethrowEscaped(); });
 }
 
 void setLoopStop(void (*stop)()) noexcept {

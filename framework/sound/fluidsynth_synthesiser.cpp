@@ -150,7 +150,7 @@ struct FluidSynthSynthesiser::Impl {
         pulse = std::make_unique<PulseOutput>(
             kApplicationName, static_cast<int>(kSampleRate),
             [this](float* left, float* right, int frames) {
-              return renderForServer(left, right, frames);
+              return renderLimited(left, right, frames);
             },
             [this](const std::string& line) { report(line); });
         if (pulse->connected()) {
@@ -172,8 +172,9 @@ struct FluidSynthSynthesiser::Impl {
     return waiting;
   }
 
-  // On the sound server's thread: a buffer of sound, limited; true while a voice sounds.
-  bool renderForServer(float* left, float* right, int frames) noexcept {
+  // A buffer of sound, limited; true while a voice sounds. On the sound server's thread,
+  // or render()'s caller when offline.
+  bool renderLimited(float* left, float* right, int frames) noexcept {
     fluid_synth_t* s = synth.get();
     fluid_synth_write_float(s, frames, left, 0, 1, right, 0, 1);
     limiter.process(left, right, static_cast<size_t>(frames));
@@ -368,9 +369,7 @@ void FluidSynthSynthesiser::render(std::span<float> left, std::span<float> right
     std::fill(right.begin(), right.end(), 0.0f);
     return;
   }
-  fluid_synth_write_float(impl_->synth.get(), static_cast<int>(frames), left.data(), 0, 1,
-                          right.data(), 0, 1);
-  impl_->limiter.process(left.data(), right.data(), frames);
+  impl_->renderLimited(left.data(), right.data(), static_cast<int>(frames));
 }
 
 std::unique_ptr<Synthesiser> openSystemSynthesiser() noexcept {

@@ -208,13 +208,13 @@ struct PulseOutput::Impl {
 
   void openStream() {
     if (stream || !context || !ready) return;
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate), kChannels};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate), kChannels};
     pa_channel_map map;
     pa_channel_map_init_stereo(&map);
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
     pa_proplist_sets(props, PA_PROP_MEDIA_NAME, kStreamName);
-    stream = pa_stream_new_with_proplist(context, kStreamName, &spec, &map, props);
+    stream = pa_stream_new_with_proplist(context, kStreamName, &format, &map, props);
     pa_proplist_free(props);
     if (!stream) return streamFailed();
     pa_stream_set_state_callback(stream, &Impl::streamState, this);

@@ -149,27 +149,23 @@ class Exchange {
     return std::string("RealtimeKit refused (") + (error_.message ? error_.message : name) + ")";
   }
 
+  template <class T>
+  static int64_t basic(DBusMessageIter& it) {
+    T value;
+    dbus_message_iter_get_basic(&it, &value);
+    return static_cast<int64_t>(value);
+  }
+
   static std::optional<int64_t> integer(DBusMessageIter& it) {
     switch (dbus_message_iter_get_arg_type(&it)) {
-      case DBUS_TYPE_INT32: {
-        dbus_int32_t v;
-        dbus_message_iter_get_basic(&it, &v);
-        return v;
-      }
-      case DBUS_TYPE_UINT32: {
-        dbus_uint32_t v;
-        dbus_message_iter_get_basic(&it, &v);
-        return v;
-      }
-      case DBUS_TYPE_INT64: {
-        dbus_int64_t v;
-        dbus_message_iter_get_basic(&it, &v);
-        return v;
-      }
+      case DBUS_TYPE_INT32: return basic<dbus_int32_t>(it);
+      case DBUS_TYPE_UINT32: return basic<dbus_uint32_t>(it);
+      case DBUS_TYPE_INT64: return basic<dbus_int64_t>(it);
       case DBUS_TYPE_UINT64: {
-        dbus_uint64_t v;
-        dbus_message_iter_get_basic(&it, &v);
-        return v > static_cast<dbus_uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(v);
+        dbus_uint64_t value;
+        dbus_message_iter_get_basic(&it, &value);
+        return value > static_cast<dbus_uint64_t>(INT64_MAX) ? INT64_MAX
+                                                              : static_cast<int64_t>(value);
       }
       default:
         return std::nullopt;

@@ -37,18 +37,6 @@ bool onPath(const char* program) {
   return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
-  if (const char* old = std::getenv(name)) old_ = old;
-  setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (old_)
-    setenv(name_, old_->c_str(), 1);
-  else
-    unsetenv(name_);
-}
-
 std::string PrivatePulse::address() {
   return "unix:" + (folder() / "native").string();
 }

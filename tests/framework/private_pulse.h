@@ -6,8 +6,9 @@
 #include <sys/types.h>
 
 #include <filesystem>
-#include <optional>
 #include <string>
+
+#include "tests/support/scoped_env.h"
 
 namespace fw {
 
@@ -15,18 +16,7 @@ namespace fw {
 std::string output(const std::string& command);
 bool onPath(const char* program);
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing_support::ScopedEnv;
 
 class PrivatePulse {
  public:

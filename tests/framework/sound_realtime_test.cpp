@@ -25,6 +25,7 @@
 
 #include "framework/sound/realtime.h"
 #include "framework/sound/realtime_direct.h"
+#include "tests/support/scoped_env.h"
 
 extern char** environ;
 
@@ -33,23 +34,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing_support::ScopedEnv;
 
 // Lowers the soft RLIMIT_RTPRIO to 0 so the request goes to RealtimeKit even where the
 // process could schedule itself; the soft limit may always be raised back to the hard.
