@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick x11-utils libx11-dev libxtst-dev
   xkb-data x11-xkb-utils libx11-data
-  pulseaudio pulseaudio-utils python3
+  pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber python3
 )
 
 missing=()

@@ -1,7 +1,8 @@
 # shellcheck shell=bash
 # End-to-end harness: runs the real program in a private X server (and, on request, a
-# private PulseAudio server with a null sink), drives it with xdotool and reads its
-# pixels back. Sourced by every tests/e2e/test_*.sh, which gets the program's path as $1:
+# private PulseAudio server, or a private PipeWire with its PulseAudio service, with a
+# null sink), drives it with xdotool and reads its pixels back. Sourced by every
+# tests/e2e/test_*.sh, which gets the program's path as $1:
 #
 #   source "$(dirname "$0")/harness.sh"
 #   start_display
@@ -153,6 +154,80 @@ start_sound() {
 
 # stop_sound: ends the server started by start_sound, as a crash or a restart would.
 stop_sound() { stop_pid "$E2E_PULSE_PID"; }
+
+# start_pipewire: a private PipeWire in place of start_sound's PulseAudio: the daemon,
+# whose only sink is the null sink e2e_null; WirePlumber, the session manager that links
+# streams to it; and pipewire-pulse, PipeWire's PulseAudio service, on the socket that
+# PULSE_SERVER names. Configuration, state and logs stay in $E2E_TMP; no D-Bus, systemd
+# or sound device is needed or touched. Returns 1 (and starts nothing) when PipeWire is
+# not installed.
+E2E_PIPEWIRE_PULSE_PID="" E2E_PIPEWIRE_ENV=()
+start_pipewire() {
+  local tool conf=$E2E_TMP/config
+  for tool in pipewire wireplumber pipewire-pulse pactl; do
+    command -v "$tool" >/dev/null || return 1
+  done
+  export PULSE_SERVER="unix:$E2E_TMP/pulse-native"
+  mkdir -p "$conf"/pipewire/pipewire.conf.d "$conf"/pipewire/pipewire-pulse.conf.d \
+    "$conf"/wireplumber/main.lua.d "$conf"/wireplumber/bluetooth.lua.d "$E2E_TMP/state"
+  cat >"$conf/pipewire/pipewire.conf.d/e2e.conf" <<'EOF'
+context.objects = [
+  { factory = adapter
+    args = { factory.name = support.null-audio-sink node.name = e2e_null
+             media.class = Audio/Sink audio.position = [ FL FR ] } }
+]
+EOF
+  printf 'pulse.properties = { server.address = [ "%s" ] }\n' "$PULSE_SERVER" \
+    >"$conf/pipewire/pipewire-pulse.conf.d/e2e.conf"
+  # WirePlumber 0.4's Lua configuration: no device monitors (they would take the
+  # machine's sound cards and need D-Bus, and logind's the system bus) and no portal.
+  cat >"$conf/wireplumber/main.lua.d/80-e2e.lua" <<'EOF'
+alsa_monitor.enabled = false
+v4l2_monitor.enabled = false
+libcamera_monitor.enabled = false
+default_access.properties["enable-flatpak-portal"] = false
+EOF
+  printf 'bluez_monitor.enabled = false\n' >"$conf/wireplumber/bluetooth.lua.d/80-e2e.lua"
+
+  E2E_PIPEWIRE_ENV=(env -u DISPLAY -u PIPEWIRE_CONFIG_DIR -u WIREPLUMBER_CONFIG_DIR
+    -u PIPEWIRE_RUNTIME_DIR -u PIPEWIRE_REMOTE XDG_CONFIG_HOME="$conf"
+    XDG_STATE_HOME="$E2E_TMP/state")
+  "${E2E_PIPEWIRE_ENV[@]}" pipewire >>"$E2E_TMP/pipewire.log" 2>&1 &
+  E2E_PIDS+=("$!")
+  wait_for "$E2E_TIMEOUT" test -S "$XDG_RUNTIME_DIR/pipewire-0" \
+    || die "PipeWire did not start: $(cat "$E2E_TMP/pipewire.log")"
+  "${E2E_PIPEWIRE_ENV[@]}" wireplumber >>"$E2E_TMP/wireplumber.log" 2>&1 &
+  E2E_PIDS+=("$!")
+  start_pipewire_pulse
+  # The session manager has taken the null sink once it made it the default.
+  wait_for "$E2E_TIMEOUT" default_sink_is e2e_null \
+    || die "WirePlumber did not take the null sink: $(cat "$E2E_TMP/wireplumber.log")"
+  note "PipeWire's PulseAudio service at $PULSE_SERVER"
+}
+
+default_sink_is() { [[ $(pactl get-default-sink 2>/dev/null) == "$1" ]]; }
+
+# start_pipewire_pulse: (again) the PulseAudio service of the PipeWire that
+# start_pipewire started, on the same socket.
+start_pipewire_pulse() {
+  "${E2E_PIPEWIRE_ENV[@]}" pipewire-pulse >>"$E2E_TMP/pipewire-pulse.log" 2>&1 &
+  E2E_PIPEWIRE_PULSE_PID=$!
+  E2E_PIDS+=("$E2E_PIPEWIRE_PULSE_PID")
+  wait_for "$E2E_TIMEOUT" pulse_up \
+    || die "pipewire-pulse did not start: $(cat "$E2E_TMP/pipewire-pulse.log")"
+}
+# stop_pipewire_pulse: ends the PulseAudio service alone, as a crash or a restart
+# would; PipeWire itself, its session manager and the null sink stay.
+stop_pipewire_pulse() { stop_pid "$E2E_PIPEWIRE_PULSE_PID"; }
+
+# The program's own client and stream on the server, told apart from the recorder's by
+# the program's process id; our_stream_info prints the stream's entry in pactl's list.
+our_client() { pactl list clients 2>/dev/null | grep -q "application.process.id = \"$E2E_APP_PID\""; }
+our_stream_info() {
+  pactl list sink-inputs 2>/dev/null \
+    | awk -v ours="application.process.id = \"$E2E_APP_PID\"" -v RS= 'index($0, ours)'
+}
+our_stream() { [[ -n $(our_stream_info) ]]; }
 
 # --- recording what the program plays ------------------------------------------------
 

@@ -10,9 +10,6 @@ source "$(dirname "$0")/harness.sh"
 command -v pulseaudio >/dev/null && command -v pactl >/dev/null || skip "PulseAudio is not installed"
 start_display
 
-ours() { grep -q "application.process.id = \"$E2E_APP_PID\""; }
-our_client() { pactl list clients 2>/dev/null | ours; }
-our_stream() { pactl list sink-inputs 2>/dev/null | ours; }
 no_stream() { ! our_stream; }
 
 # heard KEY...: true when the half second after the keys is not silent.
