@@ -1,22 +1,30 @@
 # The two commands of this project: `make run` and `make test`.
-# Both install what is missing first (tools/setup.sh holds the one package list).
+# Both install what is missing first (tools/setup.sh holds the one package list):
+# `make run` only what the program needs, `make test` and `make bench` what they need too.
 JOBS ?= $(shell nproc)
+SETUP = all
+run: SETUP = program
 # `make test` (and so CI) makes warnings errors; `make run` leaves the choice cached in
 # the build folder as it is, so a user's build does not break on a warning a newer
 # compiler invents.
 WERROR_FLAG = $(if $(WERROR),-DVELMO_WERROR=$(WERROR))
+# `make run` builds the program alone, without the tests and so without GoogleTest;
+# `make test` builds them again. Other targets leave the choice cached as it is.
+TESTING_FLAG = $(if $(TESTING),-DBUILD_TESTING=$(TESTING))
+run: TESTING = OFF
+test: TESTING = ON
 
 .PHONY: run test setup build build-asan bench clean
 
 setup:
-	@bash tools/setup.sh
+	@bash tools/setup.sh $(SETUP)
 
 build: setup
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR_FLAG) >/dev/null
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR_FLAG) $(TESTING_FLAG) >/dev/null
 	cmake --build build -j $(JOBS)
 
 build-asan: setup
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON $(WERROR_FLAG) >/dev/null
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON $(WERROR_FLAG) $(TESTING_FLAG) >/dev/null
 	cmake --build build-asan -j $(JOBS)
 
 run: build

@@ -3,16 +3,32 @@
 # The one list of packages for the whole project: extend it here and nowhere else.
 set -euo pipefail
 
-packages=(
+# What building and running the program needs: all that `make run` installs, so that it
+# adds no second sound server to a desktop that has one.
+program=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
   libfluidsynth-dev fluid-soundfont-gm libpulse-dev
-  libdbus-1-dev dbus-daemon
+  libdbus-1-dev
+)
+# What the tests and benchmarks need besides: private X and sound servers to run the
+# program in (PulseAudio, and PipeWire with its PulseAudio service), and their tools.
+checks=(
+  dbus-daemon
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick x11-utils libx11-dev libxtst-dev
   xkb-data x11-xkb-utils libx11-data
   pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber python3
 )
+
+case ${1:-all} in
+  program) packages=("${program[@]}") ;;
+  all) packages=("${program[@]}" "${checks[@]}") ;;
+  *)
+    echo "usage: $0 [program|all]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
