@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,6 +14,8 @@ namespace {
 
 constexpr const char* kNoDisplay =
     "velmo: cannot open a window: no display (DISPLAY is not set or cannot be reached)\n";
+// Qt's X11 platform says this when the display named cannot be reached.
+constexpr const char* kDisplayUnreachable = "could not connect to display";
 
 QApplication* owned = nullptr;
 QtMessageHandler previousHandler = nullptr;
@@ -21,10 +24,23 @@ QtMessageHandler previousHandler = nullptr;
 bool constructing = false;
 std::vector<std::string> heldBack;
 
+// The one line for a QApplication that could not start: no display, unless the display
+// was reached and the platform that QT_QPA_PLATFORM names is what failed.
+std::string whyNoWindow() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  const bool displayFailed =
+      std::any_of(heldBack.begin(), heldBack.end(), [](const std::string& line) {
+        return line.find(kDisplayUnreachable) != std::string::npos;
+      });
+  if (displayFailed || platform == nullptr || *platform == '\0') return kNoDisplay;
+  return std::string("velmo: cannot open a window: Qt's platform \"") + platform +
+         "\" (named by QT_QPA_PLATFORM) is missing or could not start\n";
+}
+
 void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
   if (constructing) {
     if (type == QtFatalMsg) {
-      std::fputs(kNoDisplay, stderr);
+      std::fputs(whyNoWindow().c_str(), stderr);
       std::fflush(stderr);
       std::_Exit(1);
     }

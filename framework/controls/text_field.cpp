@@ -103,7 +103,7 @@ TextField::TextField(ClassTable* cls) : TextControl(cls) {
   fw::controls::adoptWidget(*this, w);
   sync(*this);
   QObject::connect(w, &QLineEdit::textEdited, w, [this](const QString& text) {
-    state(*this).text = fw::controls::fromQString(text);
+    fw::guarded([&] { state(*this).text = fw::controls::fromQString(text); });
     fw::controls::raiseFromQt(this, "TextChange");
   });
 }

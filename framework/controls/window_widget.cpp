@@ -83,13 +83,18 @@ void WindowWidget::keyPressEvent(QKeyEvent* event) {
     QCoreApplication::quit();
     return;
   }
-  if (event->isAutoRepeat()) return;
-  if (const auto key = fw::windows::keyString(*event)) keyDown(*key);
+  if (event->isAutoRepeat() || owner == nullptr) return;
+  fw::guarded([&] {
+    if (const auto key = fw::windows::keyString(*event)) keyDown(*key);
+  });
 }
 
 void WindowWidget::inputMethodEvent(QInputMethodEvent* event) {
   event->accept();
-  for (const std::string& key : fw::windows::keyStrings(event->commitString())) keyDown(key);
+  if (owner == nullptr) return;
+  fw::guarded([&] {
+    for (const std::string& key : fw::windows::keyStrings(event->commitString())) keyDown(key);
+  });
 }
 
 // The window takes input-method text anywhere; it shows no text, so an input method that
@@ -105,12 +110,10 @@ QVariant WindowWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
   }
 }
 
+// Runs inside fw::guarded, with the window there.
 void WindowWidget::keyDown(const std::string& key) {
-  if (owner == nullptr) return;
-  fw::guarded([&] {
-    Ref<Object> keep = Ref<Object>::retain(owner);
-    fw::callMethod<bool, const String&>(keep.get(), WindowSlot::_KeyDown, String(key));
-  });
+  Ref<Object> keep = Ref<Object>::retain(owner);
+  fw::callMethod<bool, const String&>(keep.get(), WindowSlot::_KeyDown, String(key));
 }
 
 // Ovals let presses through to the window (Qt would deliver by rectangle); here the press

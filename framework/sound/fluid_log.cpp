@@ -19,14 +19,19 @@ LastError& lastError() {
   return *error;
 }
 
-void keepError(int, const char* message, void*) {
+// Called from FluidSynth's C code, where nothing may be thrown: a message that cannot be
+// kept (no memory for it) is lost, as FluidSynth's own would be.
+void keepError(int, const char* message, void*) noexcept {
   if (message == nullptr) return;
-  LastError& error = lastError();
-  std::lock_guard lock(error.mutex);
-  error.text = message;
+  try {
+    LastError& error = lastError();
+    std::lock_guard lock(error.mutex);
+    error.text = message;
+  } catch (...) {
+  }
 }
 
-void dropMessage(int, const char*, void*) {}
+void dropMessage(int, const char*, void*) noexcept {}
 
 // ALSA's library prints every failed step of opening a device ("cannot find card '0'"
 // and seven more lines) unless given a handler. FluidSynth links it, so it is looked up

@@ -100,3 +100,17 @@ TEST(StartupDeathTest, WithAnUnreachableDisplayOneLineAndExitStatus1) {
       testing::ExitedWithCode(1),
       AllOf(EndsWith(kNoDisplay), Not(HasSubstr("qt.qpa")), Not(HasSubstr("plugin"))));
 }
+
+TEST(StartupDeathTest, WithAPlatformQtDoesNotHaveOneLineNamingItAndExitStatus1) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("QT_QPA_PLATFORM", "bogus", 1);
+        delete QCoreApplication::instance();
+        _RunFrameworkInitialization(nullptr);
+      },
+      testing::ExitedWithCode(1),
+      AllOf(EndsWith("velmo: cannot open a window: Qt's platform \"bogus\" (named by "
+                     "QT_QPA_PLATFORM) is missing or could not start\n"),
+            Not(HasSubstr("no display")), Not(HasSubstr("qt.qpa"))));
+}
