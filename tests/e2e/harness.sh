@@ -94,6 +94,14 @@ stop_pid() {
   forget_pid "$1"
 }
 
+# crash_pid PID: KILL at once, as a crash ends a process, with no chance to clean up
+# after itself; reaps it.
+crash_pid() {
+  kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+  forget_pid "$1"
+}
+
 e2e_cleanup() {
   local status=$? pids=("${E2E_PIDS[@]}") i
   trap - EXIT
@@ -135,7 +143,7 @@ pulse_up() { pactl info >/dev/null 2>&1; }
 
 # start_sound: a private PulseAudio server whose only sink is the null sink e2e_null;
 # exports PULSE_SERVER (always the same socket, so a server started again after
-# stop_sound is found where the last one was). Returns 1 (and starts nothing) when
+# crash_sound is found where the last one was). Returns 1 (and starts nothing) when
 # PulseAudio is not installed.
 E2E_PULSE_PID=""
 start_sound() {
@@ -152,8 +160,10 @@ start_sound() {
   note "PulseAudio at $PULSE_SERVER"
 }
 
-# stop_sound: ends the server started by start_sound, as a crash or a restart would.
-stop_sound() { stop_pid "$E2E_PULSE_PID"; }
+# crash_sound: kills the server started by start_sound, as a crash would. Its socket
+# file stays behind; a new server on the same socket finds it stale and replaces it
+# (PulseAudio and pipewire-pulse both do).
+crash_sound() { crash_pid "$E2E_PULSE_PID"; }
 
 # start_pipewire: a private PipeWire in place of start_sound's PulseAudio: the daemon,
 # whose only sink is the null sink e2e_null; WirePlumber, the session manager that links
@@ -216,9 +226,9 @@ start_pipewire_pulse() {
   wait_for "$E2E_TIMEOUT" pulse_up \
     || die "pipewire-pulse did not start: $(cat "$E2E_TMP/pipewire-pulse.log")"
 }
-# stop_pipewire_pulse: ends the PulseAudio service alone, as a crash or a restart
-# would; PipeWire itself, its session manager and the null sink stay.
-stop_pipewire_pulse() { stop_pid "$E2E_PIPEWIRE_PULSE_PID"; }
+# crash_pipewire_pulse: kills the PulseAudio service alone, as a crash would; PipeWire
+# itself, its session manager and the null sink stay.
+crash_pipewire_pulse() { crash_pid "$E2E_PIPEWIRE_PULSE_PID"; }
 
 # The program's own client and stream on the server, told apart from the recorder's by
 # the program's process id; our_stream_info prints the stream's entry in pactl's list.
