@@ -36,12 +36,15 @@ E2E_PASSED=0 E2E_FAILED=0 E2E_SKIPPED=""
 E2E_SHOT="$E2E_TMP/shot.rgb" E2E_SHOT_W=0
 
 # The program gets a fixed, private surrounding: no session bus (libdbus would otherwise
-# launch one for the X display and leave it running), no scaling, our own runtime dir,
-# and no PulseAudio server started behind our back.
+# launch one for the X display and leave it running), no system bus (it would start the
+# machine's RealtimeKit and give real-time scheduling depending on the machine; a test
+# that wants a bus sets its own), no scaling, our own runtime dir, and no PulseAudio
+# server started behind our back.
 mkdir -p "$E2E_TMP/home" "$E2E_TMP/run"
 chmod 700 "$E2E_TMP/run"
 export HOME="$E2E_TMP/home" XDG_RUNTIME_DIR="$E2E_TMP/run"
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-session-bus"
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_TMP/no-system-bus"
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR WAYLAND_DISPLAY
 printf 'autospawn = no\n' >"$E2E_TMP/client.conf"
 export PULSE_CLIENTCONFIG="$E2E_TMP/client.conf"

@@ -1,0 +1,44 @@
+#include "tests/support/private_surroundings.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+#include <string>
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+PrivateSurroundings::PrivateSurroundings() {
+  std::string templ = (fs::temp_directory_path() / "velmo-test.XXXXXX").string();
+  if (mkdtemp(templ.data()) == nullptr) return;
+  dir_ = templ;
+  const auto folder = [&](const char* variable, const char* name) {
+    const fs::path path = dir_ / name;
+    fs::create_directory(path);
+    setenv(variable, path.c_str(), 1);
+  };
+  folder("HOME", "home");
+  folder("XDG_CONFIG_HOME", "config");
+  folder("XDG_CACHE_HOME", "cache");
+  folder("XDG_DATA_HOME", "data");
+  folder("XDG_STATE_HOME", "state");
+  folder("XDG_RUNTIME_DIR", "run");
+  fs::permissions(dir_ / "run", fs::perms::owner_all);  // as a runtime folder must be
+
+  // libpulse may start a server of the user's when none answers; never in a test.
+  const fs::path client = dir_ / "pulse-client.conf";
+  std::ofstream(client) << "autospawn = no\n";
+  setenv("PULSE_CLIENTCONFIG", client.c_str(), 1);
+
+  setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + (dir_ / "no-system-bus").string()).c_str(), 1);
+  setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (dir_ / "no-session-bus").string()).c_str(),
+         1);
+}
+
+PrivateSurroundings::~PrivateSurroundings() {
+  std::error_code ignored;
+  if (!dir_.empty()) fs::remove_all(dir_, ignored);
+}
+
+}  // namespace testing_support
