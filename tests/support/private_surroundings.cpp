@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -9,10 +10,22 @@ namespace testing_support {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Names the folder for the processes a test process starts again from its own binary (a
+// death test run in its own process), which live in the same surroundings and leave
+// them to their parent to remove: they end without returning from main.
+constexpr const char* kInherited = "VELMO_TEST_SURROUNDINGS";
+
+}  // namespace
+
 PrivateSurroundings::PrivateSurroundings() {
+  if (const char* inherited = std::getenv(kInherited); inherited && fs::is_directory(inherited))
+    return;
   std::string templ = (fs::temp_directory_path() / "velmo-test.XXXXXX").string();
   if (mkdtemp(templ.data()) == nullptr) return;
   dir_ = templ;
+  setenv(kInherited, dir_.c_str(), 1);
   const auto folder = [&](const char* variable, const char* name) {
     const fs::path path = dir_ / name;
     fs::create_directory(path);

@@ -14,8 +14,9 @@ namespace testing_support {
 class PrivateSurroundings {
  public:
   // Makes the folder and points the environment at it; call before anything reads it.
+  // A process started by a test process keeps its parent's surroundings.
   PrivateSurroundings();
-  // Removes the folder and all that the tests left in it.
+  // Removes the folder, if this process made it, and all that the tests left in it.
   ~PrivateSurroundings();
   PrivateSurroundings(const PrivateSurroundings&) = delete;
   PrivateSurroundings& operator=(const PrivateSurroundings&) = delete;
