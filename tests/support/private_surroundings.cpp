@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -23,7 +24,11 @@ PrivateSurroundings::PrivateSurroundings() {
   if (const char* inherited = std::getenv(kInherited); inherited && fs::is_directory(inherited))
     return;
   std::string templ = (fs::temp_directory_path() / "velmo-test.XXXXXX").string();
-  if (mkdtemp(templ.data()) == nullptr) return;
+  if (mkdtemp(templ.data()) == nullptr) {
+    // Without it the tests would run in the user's home and on the machine's buses.
+    std::perror("cannot make the tests' temporary folder");
+    std::exit(1);
+  }
   dir_ = templ;
   setenv(kInherited, dir_.c_str(), 1);
   const auto folder = [&](const char* variable, const char* name) {
