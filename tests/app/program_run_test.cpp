@@ -162,4 +162,25 @@ TEST_F(ProgramRun, AnExceptionOutOfStartUpSkipsTheLoopAndFailsTheRun) {
   expectNothingLeft();
 }
 
+void failingOpen(Object*) {
+  RaiseNilObjectException();
+}
+
+TEST_F(ProgramRun, AControlsOpenHandlerFailingAtStartUpSkipsTheLoopAndFailsTheRun) {
+  // The handler is bound when the control is created, from the window's method table.
+  MethodSlot& open = VELMO::__Lookup()->methods[VELMO::methodSlot("VelocitySlider_Open")];
+  const AnyFunction real = open.fn;
+  open.fn = reinterpret_cast<AnyFunction>(&failingOpen);
+  run([] {});
+  open.fn = real;
+  EXPECT_FALSE(loopRan_) << "the event loop ran after a start-up handler failed";
+  EXPECT_FALSE(wentOn_);
+  EXPECT_TRUE(reportedByMain_) << "the exception did not come out of the run to _Main";
+  EXPECT_FALSE(stillKept_);
+  EXPECT_EQ(count(stderr_, "velmo: unhandled"), 1u) << stderr_;
+  EXPECT_THAT(stderr_, HasSubstr("velmo: unhandled exception: NilObjectException"));
+  EXPECT_NE(status_, 0);
+  expectNothingLeft();
+}
+
 }  // namespace

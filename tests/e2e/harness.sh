@@ -36,12 +36,15 @@ E2E_PASSED=0 E2E_FAILED=0 E2E_SKIPPED=""
 E2E_SHOT="$E2E_TMP/shot.rgb" E2E_SHOT_W=0
 
 # The program gets a fixed, private surrounding: no session bus (libdbus would otherwise
-# launch one for the X display and leave it running), no scaling, our own runtime dir,
-# and no PulseAudio server started behind our back.
+# launch one for the X display and leave it running), no system bus (it would start the
+# machine's RealtimeKit and give real-time scheduling depending on the machine; a test
+# that wants a bus sets its own), no scaling, our own runtime dir, and no PulseAudio
+# server started behind our back.
 mkdir -p "$E2E_TMP/home" "$E2E_TMP/run"
 chmod 700 "$E2E_TMP/run"
 export HOME="$E2E_TMP/home" XDG_RUNTIME_DIR="$E2E_TMP/run"
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-session-bus"
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_TMP/no-system-bus"
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR WAYLAND_DISPLAY
 printf 'autospawn = no\n' >"$E2E_TMP/client.conf"
 export PULSE_CLIENTCONFIG="$E2E_TMP/client.conf"
@@ -94,6 +97,14 @@ stop_pid() {
   forget_pid "$1"
 }
 
+# crash_pid PID: KILL at once, as a crash ends a process, with no chance to clean up
+# after itself; reaps it.
+crash_pid() {
+  kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+  forget_pid "$1"
+}
+
 e2e_cleanup() {
   local status=$? pids=("${E2E_PIDS[@]}") i
   trap - EXIT
@@ -135,7 +146,7 @@ pulse_up() { pactl info >/dev/null 2>&1; }
 
 # start_sound: a private PulseAudio server whose only sink is the null sink e2e_null;
 # exports PULSE_SERVER (always the same socket, so a server started again after
-# stop_sound is found where the last one was). Returns 1 (and starts nothing) when
+# crash_sound is found where the last one was). Returns 1 (and starts nothing) when
 # PulseAudio is not installed.
 E2E_PULSE_PID=""
 start_sound() {
@@ -152,8 +163,10 @@ start_sound() {
   note "PulseAudio at $PULSE_SERVER"
 }
 
-# stop_sound: ends the server started by start_sound, as a crash or a restart would.
-stop_sound() { stop_pid "$E2E_PULSE_PID"; }
+# crash_sound: kills the server started by start_sound, as a crash would. Its socket
+# file stays behind; a new server on the same socket finds it stale and replaces it
+# (PulseAudio and pipewire-pulse both do).
+crash_sound() { crash_pid "$E2E_PULSE_PID"; }
 
 # start_pipewire: a private PipeWire in place of start_sound's PulseAudio: the daemon,
 # whose only sink is the null sink e2e_null; WirePlumber, the session manager that links
@@ -216,9 +229,9 @@ start_pipewire_pulse() {
   wait_for "$E2E_TIMEOUT" pulse_up \
     || die "pipewire-pulse did not start: $(cat "$E2E_TMP/pipewire-pulse.log")"
 }
-# stop_pipewire_pulse: ends the PulseAudio service alone, as a crash or a restart
-# would; PipeWire itself, its session manager and the null sink stay.
-stop_pipewire_pulse() { stop_pid "$E2E_PIPEWIRE_PULSE_PID"; }
+# crash_pipewire_pulse: kills the PulseAudio service alone, as a crash would; PipeWire
+# itself, its session manager and the null sink stay.
+crash_pipewire_pulse() { crash_pid "$E2E_PIPEWIRE_PULSE_PID"; }
 
 # The program's own client and stream on the server, told apart from the recorder's by
 # the program's process id; our_stream_info prints the stream's entry in pactl's list.

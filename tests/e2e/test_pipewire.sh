@@ -42,7 +42,7 @@ key space
 
 # pipewire-pulse is killed mid-run and started again on the same socket.
 stop_recording
-stop_pipewire_pulse
+crash_pipewire_pulse
 check "the server's going is said on stderr" wait_for "$E2E_TIMEOUT" \
   grep -q '^velmo: the sound server went away' "$E2E_TMP/app.err"
 key x space  # no server: nothing to hear, and nothing may break

@@ -59,7 +59,7 @@ key space
 
 # The server is killed mid-run, and a new one starts on the same socket.
 stop_recording
-stop_sound
+crash_sound
 check "the server's going is said on stderr" wait_for "$E2E_TIMEOUT" \
   grep -q '^velmo: the sound server went away' "$E2E_TMP/app.err"
 key x space  # no server: nothing to hear, and nothing may break

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -348,22 +347,6 @@ void key(Window& w, int qtKey, const QString& text, bool autoRepeat,
   QGuiApplication::sendEvent(handle, &press);
   QKeyEvent release(QEvent::KeyRelease, qtKey, modifiers, text, autoRepeat);
   QGuiApplication::sendEvent(handle, &release);
-}
-
-void inputMethod(Window& w, const QString& commit, const QString& preedit) {
-  QObject* target = w.widget()->windowHandle()->focusObject();
-  ASSERT_NE(target, nullptr);
-  QInputMethodEvent event(preedit, {});
-  event.setCommitString(commit);
-  QGuiApplication::sendEvent(target, &event);
-}
-
-QVariant inputMethodQuery(Window& w, Qt::InputMethodQuery query) {
-  QObject* target = w.widget()->windowHandle()->focusObject();
-  if (target == nullptr) return {};
-  QInputMethodQueryEvent event(query);
-  QGuiApplication::sendEvent(target, &event);
-  return event.value(query);
 }
 
 }  // namespace controls_test

@@ -6,7 +6,6 @@
 
 #include <QPoint>
 #include <QString>
-#include <QVariant>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -71,12 +70,6 @@ Ref<T> control(Window& w, std::string_view name) {
 void click(Window& w, QPoint at);
 void key(Window& w, int qtKey, const QString& text, bool autoRepeat = false,
          Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-// Text from the platform's input method (a compose sequence, a dead key and its letter),
-// delivered as Qt's input contexts deliver it: to the focus object of the window's Qt
-// window. preedit is the text still being composed, commit the finished text.
-void inputMethod(Window& w, const QString& commit, const QString& preedit = {});
-// What the window's focus object answers an input method that asks about it.
-QVariant inputMethodQuery(Window& w, Qt::InputMethodQuery query);
 
 // Runs the event loop until the condition holds or a generous limit passes (the limit
 // only keeps a broken test from hanging; results are asserted, never times).

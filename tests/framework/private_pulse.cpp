@@ -53,7 +53,12 @@ PrivatePulse::PrivatePulse() : dir_(folder()), server_(address()) {
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::vector<std::string> env = {home, runtime, "PATH=/usr/bin:/bin"};
+  // The server reaches none of the machine's buses either (it would ask RealtimeKit on the
+  // system bus for real-time scheduling).
+  const std::string noBus = "unix:path=" + (dir_ / "no-bus").string();
+  std::vector<std::string> env = {home, runtime, "PATH=/usr/bin:/bin",
+                                  "DBUS_SYSTEM_BUS_ADDRESS=" + noBus,
+                                  "DBUS_SESSION_BUS_ADDRESS=" + noBus};
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);

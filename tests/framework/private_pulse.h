@@ -32,6 +32,8 @@ class PrivatePulse {
   // A pactl command line addressed to this server.
   std::string pactl(const std::string& args) const;
   const std::string& server() const { return server_; }
+  // The server's temporary folder, which the test may use too.
+  const std::filesystem::path& dir() const { return dir_; }
 
  private:
   std::filesystem::path dir_;

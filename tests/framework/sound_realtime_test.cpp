@@ -25,6 +25,7 @@
 
 #include "framework/sound/realtime.h"
 #include "framework/sound/realtime_direct.h"
+#include "tests/support/no_rtprio.h"
 #include "tests/support/scoped_env.h"
 
 extern char** environ;
@@ -34,23 +35,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using testing_support::NoRtprio;
 using testing_support::ScopedEnv;
-
-// Lowers the soft RLIMIT_RTPRIO to 0 so the request goes to RealtimeKit even where the
-// process could schedule itself; the soft limit may always be raised back to the hard.
-class NoRtprio {
- public:
-  NoRtprio() {
-    getrlimit(RLIMIT_RTPRIO, &saved_);
-    rlimit none = saved_;
-    none.rlim_cur = 0;
-    setrlimit(RLIMIT_RTPRIO, &none);
-  }
-  ~NoRtprio() { setrlimit(RLIMIT_RTPRIO, &saved_); }
-
- private:
-  rlimit saved_{};
-};
 
 // A program whose standard output the test reads line by line; stopped by its pid.
 class Child {

@@ -1,6 +1,7 @@
 // The program's stream on a sound server that comes and goes (a private PulseAudio with
-// a null sink): open only while something sounds, and found again when a server starts
-// on the socket after the last one went, or after the program started.
+// a null sink): open only while something sounds, found again when a server starts on
+// the socket after the last one went, or after the program started; and played with no
+// system D-Bus to ask for real-time scheduling.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 
 #include "framework/sound/fluidsynth_synthesiser.h"
 #include "tests/framework/private_pulse.h"
+#include "tests/support/no_rtprio.h"
 #include "tests/support/recording_sound.h"
 
 namespace fw {
@@ -52,6 +54,32 @@ class SoundServer : public ::testing::Test {
 
 bool hasStream(const PrivatePulse& pulse) {
   return !output(pulse.pactl("list short sink-inputs")).empty();
+}
+
+// Neither the process's own limit nor RealtimeKit can grant real-time scheduling: the
+// sound still plays, with a larger buffer, and that is said in one line.
+TEST_F(SoundServer, WithNoSystemBusAtAllItPlaysAndSaysOnceThatItHasNoRealtime) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.answers()) << "the private pulseaudio did not start";
+  ScopedEnv server("PULSE_SERVER", pulse.server());
+  ScopedEnv noBus("DBUS_SYSTEM_BUS_ADDRESS",
+                  "unix:path=" + (pulse.dir() / "no_system_bus").string());
+  testing_support::NoRtprio noRtprio;
+  FluidSynthSynthesiser synth(serverOnly());
+  ASSERT_TRUE(synth.waitUntilReady());
+
+  synth.noteOn(60, 100);
+  EXPECT_TRUE(eventually(5, [&] { return synth.streaming() && hasStream(pulse); }))
+      << "no stream on the server";
+  EXPECT_TRUE(eventually(5, [&] { return !reports_.lines().empty(); })) << "nothing was said";
+  synth.noteOff(60);
+  synth.noteOn(62, 100);
+  synth.noteOff(62);
+  const std::vector<std::string> lines = reports_.lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("no real-time scheduling for the sound (no system D-Bus", 0), 0u)
+      << lines[0];
+  EXPECT_NE(lines[0].find("ms buffer keeps it steady"), std::string::npos) << lines[0];
 }
 
 TEST_F(SoundServer, TheStreamIsOpenWhileANoteSoundsAndClosesAboutASecondAfter) {

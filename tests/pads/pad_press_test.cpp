@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -11,9 +15,13 @@
 
 #include "framework/runtime/exceptions.h"
 #include "pads/pad_press.h"
-#include "pads/pad_table.h"
 #include "tests/pads/pad_moments.h"
 #include "tests/support/program_fixture.h"
+
+// Colours in failure messages as the pad table writes them.
+static void PrintTo(const Color& c, std::ostream* out) {
+  *out << "RGB(" << int(c.red) << ", " << int(c.green) << ", " << int(c.blue) << ")";
+}
 
 namespace {
 
@@ -193,35 +201,131 @@ TEST_F(PadPress, SharpPadsPlayTheInstrumentAppliedLast) {
   EXPECT_EQ(played().at(1), Call::program(0));
 }
 
-TEST_F(PadPress, EveryPadPlaysItsOwnNoteAndPaintsItself) {
-  for (const pads::Pad& pad : pads::kPads) {
-    SCOPED_TRACE(std::string(pad.name));
-    const int32_t before = app().LastPitch;
-    sound().clear();
-    EXPECT_FALSE(press(pad.name));
-    const auto calls = played();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back(), Call::on(pad.baseNote, 64));
-    EXPECT_EQ(calls.size(), pad.kind == pads::Natural ? 3u : 2u);
-    EXPECT_EQ(calls.at(calls.size() - 2), Call::off(before));
-    EXPECT_EQ(app().LastPitch, pad.baseNote);
+// Every pad as a person reads it off the pad table: its note and the colour it lights
+// in (by pitch class; the five sharp classes share one).
+enum class Kind { Natural, Sharp };
+enum class Group { Low, Centre, High };
+struct ExpectedPad {
+  const char* name;
+  int32_t note;
+  Kind kind;
+  Group group;
+  Color lit;
+};
+constexpr Color kLitC = RGB(255, 0, 0), kLitD = RGB(255, 128, 192), kLitE = RGB(160, 32, 255),
+                kLitF = RGB(0, 192, 192), kLitG = RGB(192, 192, 255), kLitA = RGB(0, 96, 160),
+                kLitB = RGB(0, 0, 255), kLitSharp = RGB(255, 255, 64);
+constexpr Color kRestingSharp = RGB(255, 255, 128);
+using enum Kind;
+using enum Group;
 
-    const Lit now = lit();
-    const bool isLit = std::find(now.begin(), now.end(), pad.name) != now.end();
-    EXPECT_EQ(isLit, pad.kind == pads::Natural || pad.group == pads::Centre);
-    for (const std::string& name : now) {
-      const auto other = pads::findPad(name);
-      ASSERT_TRUE(other) << name;  // not "name?": every painted colour is the pad's own
-      if (other->group == pads::Centre) {
-        EXPECT_EQ(name, pad.name);
-      }
-    }
+// pad            note  kind     group   lit
+constexpr ExpectedPad kExpectedPads[] = {
+    {"Oval19",       48, Natural, Low,    kLitC},
+    {"miniOval111",  49, Sharp,   Low,    kLitSharp},
+    {"Oval18",       50, Natural, Low,    kLitD},
+    {"miniOval211",  51, Sharp,   Low,    kLitSharp},
+    {"Oval17",       52, Natural, Low,    kLitE},
+    {"Oval16",       53, Natural, Low,    kLitF},
+    {"miniOval311",  54, Sharp,   Low,    kLitSharp},
+    {"Oval14",       55, Natural, Low,    kLitG},
+    {"miniOval411",  56, Sharp,   Low,    kLitSharp},
+    {"Oval10",       57, Natural, Low,    kLitA},
+    {"miniOval511",  58, Sharp,   Low,    kLitSharp},
+    {"Oval9",        59, Natural, Low,    kLitB},
+    {"Oval1",        60, Natural, Centre, kLitC},
+    {"miniOval1",    61, Sharp,   Centre, kLitSharp},
+    {"Oval2",        62, Natural, Centre, kLitD},
+    {"miniOval2",    63, Sharp,   Centre, kLitSharp},
+    {"Oval3",        64, Natural, Centre, kLitE},
+    {"Oval4",        65, Natural, Centre, kLitF},
+    {"miniOval3",    66, Sharp,   Centre, kLitSharp},
+    {"Oval5",        67, Natural, Centre, kLitG},
+    {"miniOval4",    68, Sharp,   Centre, kLitSharp},
+    {"Oval6",        69, Natural, Centre, kLitA},
+    {"miniOval5",    70, Sharp,   Centre, kLitSharp},
+    {"Oval7",        71, Natural, Centre, kLitB},
+    {"Oval8",        72, Natural, Centre, kLitC},
+    {"miniOval11",   73, Sharp,   High,   kLitSharp},
+    {"Oval11",       74, Natural, High,   kLitD},
+    {"miniOval21",   75, Sharp,   High,   kLitSharp},
+    {"Oval12",       76, Natural, High,   kLitE},
+    {"Oval13",       77, Natural, High,   kLitF},
+    {"miniOval31",   78, Sharp,   High,   kLitSharp},
+    {"Oval15",       79, Natural, High,   kLitG},
+    {"miniOval41",   80, Sharp,   High,   kLitSharp},
+    {"Oval20",       81, Natural, High,   kLitA},
+    {"miniOval51",   82, Sharp,   High,   kLitSharp},
+    {"Oval21",       83, Natural, High,   kLitB},
+    {"Oval22",       84, Natural, High,   kLitC},
+};
+
+// Keeps the calls it receives and the colour of one watched pad when a note starts, for
+// a wing sharp pad, which is lit only then; puts the previous synthesiser back after.
+class ColourAtNoteOn : public fw::Synthesiser {
+ public:
+  explicit ColourAtNoteOn(Window* window) : window_(window) {}
+  void programChange(int program) override { calls_.push_back(Call::program(program)); }
+  void noteOn(int note, int velocity) override {
+    calls_.push_back(Call::on(note, velocity));
+    Ref<Object> pad = RuntimeWindowControlByName(window_, String(watched_));
+    if (Ref<Oval> oval = RuntimeCheckCast<Oval>(pad.get(), Oval::__Lookup()))
+      atNoteOn_ = oval->FillColor();
   }
-  // The wing naturals stay lit, whatever was played after them.
-  Lit expected;
-  for (const pads::Pad& pad : pads::kPads)
-    if (pad.kind == pads::Natural && pad.group != pads::Centre) expected.emplace_back(pad.name);
-  EXPECT_EQ(lit(), expected);
+  void noteOff(int note) override { calls_.push_back(Call::off(note)); }
+
+  void watch(const char* pad) {
+    watched_ = pad;
+    calls_.clear();
+    atNoteOn_.reset();
+  }
+  const std::vector<Call>& calls() const { return calls_; }
+  std::optional<Color> atNoteOn() const { return atNoteOn_; }
+
+ private:
+  Window* window_;
+  const char* watched_ = "";
+  std::vector<Call> calls_;
+  std::optional<Color> atNoteOn_;
+};
+
+TEST_F(PadPress, EveryPadPlaysItsOwnNoteAndPaintsItself) {
+  auto owned = std::make_unique<ColourAtNoteOn>(window());
+  ColourAtNoteOn& synth = *owned;
+  std::unique_ptr<fw::Synthesiser> previous = fw::installSynthesiser(std::move(owned));
+  for (std::size_t row = 0; row < std::size(kExpectedPads); ++row) {
+    const ExpectedPad& pad = kExpectedPads[row];
+    SCOPED_TRACE(pad.name);
+    const int32_t before = app().LastPitch;
+    synth.watch(pad.name);
+    EXPECT_FALSE(press(pad.name));
+    const std::vector<Call> calls = synth.calls();
+    if (pad.kind == Natural) {
+      EXPECT_EQ(calls, (std::vector<Call>{Call::program(0), Call::off(before),
+                                          Call::on(pad.note, 64)}));
+    } else {
+      EXPECT_EQ(calls, (std::vector<Call>{Call::off(before), Call::on(pad.note, 64)}));
+    }
+    EXPECT_EQ(app().LastPitch, pad.note);
+
+    if (pad.kind == Sharp && pad.group != Centre) {
+      EXPECT_EQ(synth.atNoteOn(), pad.lit) << "lit while its note starts";
+      EXPECT_EQ(colourOf(pad.name), kRestingSharp) << "and back at rest after";
+    } else {
+      EXPECT_EQ(colourOf(pad.name), pad.lit);
+    }
+    // Lit now: every wing natural pressed so far (the rows up to this one), and the pad
+    // itself if it is a centre one (the centre shows one pad at most), in table order.
+    Lit expected;
+    for (std::size_t earlier = 0; earlier <= row; ++earlier) {
+      const ExpectedPad& other = kExpectedPads[earlier];
+      if ((other.group != Centre && other.kind == Natural) ||
+          (other.group == Centre && earlier == row))
+        expected.emplace_back(other.name);
+    }
+    EXPECT_EQ(lit(), expected);
+  }
+  fw::installSynthesiser(std::move(previous));
 }
 
 TEST_F(PadPress, WingNaturalsStayLitBesideOneCentrePad) {
@@ -236,13 +340,13 @@ TEST_F(PadPress, WingNaturalsStayLitBesideOneCentrePad) {
 }
 
 TEST_F(PadPress, ClicksOnTheWindowReachEachPadsHandler) {
-  for (const pads::Pad& pad : pads::kPads) {
-    SCOPED_TRACE(std::string(pad.name));
+  for (const ExpectedPad& pad : kExpectedPads) {
+    SCOPED_TRACE(pad.name);
     sound().clear();
     click(pad.name);
     ASSERT_FALSE(played().empty());
-    EXPECT_EQ(played().back(), Call::on(pad.baseNote, 64));
-    EXPECT_EQ(app().LastPitch, pad.baseNote);
+    EXPECT_EQ(played().back(), Call::on(pad.note, 64));
+    EXPECT_EQ(app().LastPitch, pad.note);
   }
 }
 

@@ -1,0 +1,62 @@
+#include "tests/support/private_surroundings.h"
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Names the folder for the processes a test process starts again from its own binary (a
+// death test run in its own process), which live in the same surroundings and leave
+// them to their parent to remove: they end without returning from main.
+constexpr const char* kInherited = "VELMO_TEST_SURROUNDINGS";
+
+}  // namespace
+
+PrivateSurroundings::PrivateSurroundings() {
+  if (const char* inherited = std::getenv(kInherited); inherited && fs::is_directory(inherited))
+    return;
+  std::string templ = (fs::temp_directory_path() / "velmo-test.XXXXXX").string();
+  if (mkdtemp(templ.data()) == nullptr) {
+    // Without it the tests would run in the user's home and on the machine's buses.
+    std::perror("cannot make the tests' temporary folder");
+    std::exit(1);
+  }
+  dir_ = templ;
+  setenv(kInherited, dir_.c_str(), 1);
+  const auto folder = [&](const char* variable, const char* name) {
+    const fs::path path = dir_ / name;
+    fs::create_directory(path);
+    setenv(variable, path.c_str(), 1);
+  };
+  folder("HOME", "home");
+  folder("XDG_CONFIG_HOME", "config");
+  folder("XDG_CACHE_HOME", "cache");
+  folder("XDG_DATA_HOME", "data");
+  folder("XDG_STATE_HOME", "state");
+  folder("XDG_RUNTIME_DIR", "run");
+  fs::permissions(dir_ / "run", fs::perms::owner_all);  // as a runtime folder must be
+
+  // libpulse may start a server of the user's when none answers; never in a test.
+  const fs::path client = dir_ / "pulse-client.conf";
+  std::ofstream(client) << "autospawn = no\n";
+  setenv("PULSE_CLIENTCONFIG", client.c_str(), 1);
+
+  setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + (dir_ / "no-system-bus").string()).c_str(), 1);
+  setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (dir_ / "no-session-bus").string()).c_str(),
+         1);
+}
+
+PrivateSurroundings::~PrivateSurroundings() {
+  std::error_code ignored;
+  if (!dir_.empty()) fs::remove_all(dir_, ignored);
+}
+
+}  // namespace testing_support
