@@ -48,6 +48,9 @@ export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_TMP/no-system-bus"
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR WAYLAND_DISPLAY
 printf 'autospawn = no\n' >"$E2E_TMP/client.conf"
 export PULSE_CLIENTCONFIG="$E2E_TMP/client.conf"
+# The one socket where start_sound's server, or PipeWire's, will answer; before either
+# starts, the program finds none there rather than the machine-wide server's.
+export PULSE_SERVER="unix:$E2E_TMP/pulse-native"
 
 # --- reporting -------------------------------------------------------------------------
 

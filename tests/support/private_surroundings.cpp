@@ -48,6 +48,8 @@ PrivateSurroundings::PrivateSurroundings() {
   const fs::path client = dir_ / "pulse-client.conf";
   std::ofstream(client) << "autospawn = no\n";
   setenv("PULSE_CLIENTCONFIG", client.c_str(), 1);
+  // Nor the machine-wide server: a test that wants one starts its own and names it.
+  setenv("PULSE_SERVER", ("unix:" + (dir_ / "no-pulse-server").string()).c_str(), 1);
 
   setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + (dir_ / "no-system-bus").string()).c_str(), 1);
   setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (dir_ / "no-session-bus").string()).c_str(),
