@@ -104,6 +104,30 @@ bus_call() {  # method, arguments...: the bus daemon's own reply, printed litera
 }
 bus_answers() { bus_call GetId >/dev/null; }
 
+# launch LOG PROGRAM ARGUMENTS...: starts a daemon that does not fork, in a session of
+# its own, remembers its pid and leaves it in $launched. It runs under a shell that waits
+# for it, so that it is reaped the moment it ends: the init of some machines (containers)
+# leaves an ended daemon a zombie for a while, and rtkit-daemon's zombie counts against
+# the RLIMIT_NPROC it sets for its user, so that a new one could not start its threads.
+# Its output is appended to LOG through a pipe: rtkit-daemon sets its own RLIMIT_FSIZE
+# to 0, and a write of its own to a file would end it (SIGXFSZ).
+launch() {
+  local pidfile=$logs/launched.pid
+  rm -f "$pidfile"
+  LOG=$1 PIDFILE=$pidfile setsid bash -c \
+    '"$@" </dev/null > >(exec cat >>"$LOG") 2>&1 & echo $! >"$PIDFILE"; wait' launch "${@:2}" \
+    </dev/null >/dev/null 2>&1 &
+  launched=""
+  for _ in $(seq 50); do
+    launched=$(cat "$pidfile" 2>/dev/null || true)
+    [ -n "$launched" ] && break
+    sleep 0.05
+  done
+  rm -f "$pidfile"
+  [ -n "$launched" ] || { say "$2 could not be started" >&2; exit 1; }
+  remember pid "$launched" "$2"
+}
+
 # make_dir DIR: creates DIR and the folders above it that are missing, each remembered.
 make_dir() {
   [ -d "$1" ] && return
@@ -126,11 +150,10 @@ else
   # It leaves its socket and pid file behind when stopped: they go after it.
   remember file /run/dbus/system_bus_socket
   remember file /run/dbus/pid
-  setsid dbus-daemon --system --nofork </dev/null >>"$logs/dbus-daemon.log" 2>&1 &
-  remember pid $! dbus-daemon
+  launch "$logs/dbus-daemon.log" dbus-daemon --system --nofork
   for _ in $(seq 50); do bus_answers && break; sleep 0.1; done
-  bus_answers || { say "the system bus did not start; see $logs/dbus-daemon.log" >&2; exit 1; }
-  say "started the system bus (pid $!)"
+  bus_answers || { say "the system bus did not start: $(tail -n 1 "$logs/dbus-daemon.log")" >&2; exit 1; }
+  say "started the system bus (pid $launched)"
 fi
 
 # 3. The polkit rule: RealtimeKit asks polkit, which without a session says no.
@@ -154,7 +177,7 @@ EOF
 fi
 
 # 4. The daemons. Each drops its root privileges itself once started, and neither forks:
-# the pid started is the one that owns its name.
+# the pid launched is the one that owns its name.
 name_owned() { bus_call NameHasOwner "string:$1" | grep -q 'boolean true'; }
 start_daemon() {  # bus name, log name, program, arguments...
   local name=$1 log=$2
@@ -163,15 +186,13 @@ start_daemon() {  # bus name, log name, program, arguments...
     say "$name is running"
     return
   fi
-  setsid "$@" </dev/null >>"$logs/$log.log" 2>&1 &
-  local pid=$!
-  remember pid "$pid" "$1"
+  launch "$logs/$log.log" "$@"
   for _ in $(seq 50); do name_owned "$name" && break; sleep 0.1; done
-  name_owned "$name" || { say "$name did not start; see $logs/$log.log" >&2; exit 1; }
-  say "started $* (pid $pid)"
+  name_owned "$name" || { say "$name did not start: $(tail -n 1 "$logs/$log.log")" >&2; exit 1; }
+  say "started $* (pid $launched)"
 }
 start_daemon org.freedesktop.PolicyKit1 polkitd /usr/lib/polkit-1/polkitd --no-debug
-start_daemon org.freedesktop.RealtimeKit1 rtkit-daemon /usr/libexec/rtkit-daemon
+start_daemon org.freedesktop.RealtimeKit1 rtkit-daemon /usr/libexec/rtkit-daemon --stderr
 
 # 5. What it grants.
 property() {
