@@ -72,7 +72,7 @@ if [ "$command" = down ]; then
     case $kind in
       pid) stop "$what" "$program" ;;
       file) if [ -e "$what" ]; then rm -f "$what" && say "removed $what"; fi ;;
-      dir) rmdir "$what" 2>/dev/null && say "removed $what" || say "left $what: not empty" ;;
+      dir) if rmdir "$what" 2>/dev/null; then say "removed $what"; else say "left $what: not empty"; fi ;;
     esac
   done
   : >"$record"
@@ -114,6 +114,7 @@ bus_answers() { bus_call GetId >/dev/null; }
 launch() {
   local pidfile=$logs/launched.pid
   rm -f "$pidfile"
+  # shellcheck disable=SC2016  # expanded by the launching shell, from its environment
   LOG=$1 PIDFILE=$pidfile setsid bash -c \
     '"$@" </dev/null > >(exec cat >>"$LOG") 2>&1 & echo $! >"$PIDFILE"; wait' launch "${@:2}" \
     </dev/null >/dev/null 2>&1 &

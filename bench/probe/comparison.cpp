@@ -131,8 +131,8 @@ void compareSilentCpu(Session& program, Session* peer, const std::string& noPeer
       "% of one core from utime+stime of /proc/PID/stat, " + std::string(silence.how) +
       "; the peer " +
       std::string(peer == nullptr ? "not measured: " + noPeer : "is " + std::string(kPeerName));
-  f.add(name + "the program", part(mine, &SilentCpu::program), "%", std::nullopt,
-        mine ? how : why, part(theirs, &SilentCpu::program));
+  f.add(name + "the program", part(mine, &SilentCpu::program), "%", std::nullopt, mine ? how : why,
+        part(theirs, &SilentCpu::program));
   f.add(name + "the sound server", part(mine, &SilentCpu::server), "%", std::nullopt,
         mine ? "the private PulseAudio server, same span" : why, part(theirs, &SilentCpu::server));
   f.add(name + "program + sound server", sum(mine), "%", sum(theirs),

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2317  # functions called by the trap or through expect
 # realtimekit_undo_test.sh SETUP: the RealtimeKit set-up's undo (SETUP down RECORD), on a
 # record of changes made in a private folder by processes of this test's own, so that
 # the machine is not touched. Undone last first; only what the record names, and a pid
@@ -64,5 +65,5 @@ expect "a second undo does nothing" runs_sleep "$other"
 bash "$setup" down "$tmp/no-record"
 expect "without a record there is nothing to undo" test $? -eq 0
 
-echo "$([ $failed -eq 0 ] && echo passed || echo failed)"
+if [ $failed -eq 0 ]; then echo passed; else echo failed; fi
 exit $failed
