@@ -113,12 +113,6 @@ void compareSilentCpu(Session& program, Session* peer, const std::string& noPeer
               ? "not measured: the program did not start"
               : "not measured: the program did not start or its note was not heard";
   }
-  const auto part = [](const std::optional<SilentCpu>& use, double SilentCpu::*field) {
-    return use ? std::optional<double>((*use).*field) : std::nullopt;
-  };
-  const auto sum = [](const std::optional<SilentCpu>& use) {
-    return use ? std::optional<double>(use->program + use->server) : std::nullopt;
-  };
   if (mine)
     std::printf("  CPU while silent, %s: this program %.2f %% + server %.2f %%\n", silence.name,
                 mine->program, mine->server);
@@ -126,17 +120,12 @@ void compareSilentCpu(Session& program, Session* peer, const std::string& noPeer
     std::printf("  CPU while silent, %s: the peer %.2f %% + server %.2f %%\n", silence.name,
                 theirs->program, theirs->server);
   std::fflush(stdout);
-  const std::string name = std::string("CPU while silent, ") + silence.name + ": ";
   const std::string how =
       "% of one core from utime+stime of /proc/PID/stat, " + std::string(silence.how) +
       "; the peer " +
       std::string(peer == nullptr ? "not measured: " + noPeer : "is " + std::string(kPeerName));
-  f.add(name + "the program", part(mine, &SilentCpu::program), "%", std::nullopt, mine ? how : why,
-        part(theirs, &SilentCpu::program));
-  f.add(name + "the sound server", part(mine, &SilentCpu::server), "%", std::nullopt,
-        mine ? "the private PulseAudio server, same span" : why, part(theirs, &SilentCpu::server));
-  f.add(name + "program + sound server", sum(mine), "%", sum(theirs),
-        mine ? "goal: no more than the peer's program + server" : why, sum(theirs));
+  for (bench::Figure& figure : silentCpuFigures(silence.name, mine, theirs, how, why))
+    f.out.push_back(std::move(figure));
 }
 
 std::string gapNotes(const GapTrial& trial) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/probe/session.h"
+#include "bench/probe/silent_cpu.h"
 
 namespace probe {
 
@@ -22,10 +23,6 @@ struct KeyToSound {
 // ended and 50 ms of silence, then `quietNotes` notes each after `quiet` of silence.
 KeyToSound keyToSoundTrial(Session& session, int presses, int quietNotes, Clock::duration quiet);
 
-struct SilentCpu {
-  double program = 0;  // % of one core
-  double server = 0;
-};
 // What happens between the program's start and the CPU measured while it is silent.
 enum class BeforeSilence {
   kNothing,    // no note played: the window maps, then `settle`
