@@ -16,4 +16,8 @@ bool addSection(const char* name, Section run);
 // Adds a figure to the final table, in the order added.
 void addFigure(Figure figure);
 
+// Adds figures measured before a change, printed in a table of their own after the final
+// one under the heading `when` ("measured before ...").
+void addBefore(const char* when, std::span<const Before> rows);
+
 }  // namespace bench

@@ -138,6 +138,21 @@ void printTable(const std::vector<Figure>& figures, std::FILE* out) {
       std::fprintf(out, "  [%zu] %s\n", i + 1, figures[i].notes.c_str());
 }
 
+void printBefore(std::span<const Before> rows, std::FILE* out) {
+  int nameWidth = 6;
+  int valueWidth = 12;  // "this program"
+  for (const Before& row : rows) {
+    nameWidth = std::max(nameWidth, static_cast<int>(std::string_view(row.name).size()));
+    valueWidth = std::max(valueWidth, static_cast<int>(std::string_view(row.thisProgram).size()));
+    valueWidth = std::max(valueWidth, static_cast<int>(std::string_view(row.peer).size()));
+  }
+  std::fprintf(out, "%-*s %*s %*s\n", nameWidth, "figure", valueWidth, "this program", valueWidth,
+               "the peer");
+  for (const Before& row : rows)
+    std::fprintf(out, "%-*s %*s %*s\n", nameWidth, row.name, valueWidth, row.thisProgram,
+                 valueWidth, row.peer);
+}
+
 std::string fixed(double value, int decimals) {
   char text[32];
   std::snprintf(text, sizeof text, "%.*f", decimals, value);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,18 @@ std::optional<double> median(std::vector<double> values);
 // The final table: one line per figure with the peer's value beside it, its goal and
 // verdict, then the notes, numbered, and a count of goals met and missed.
 void printTable(const std::vector<Figure>& figures, std::FILE* out);
+
+// A figure as it was measured before a change to the program, shown beside the final
+// table so that the two can be compared; values are text as they were recorded.
+struct Before {
+  const char* name;         // the figure's name in the final table, where it is still measured
+  const char* thisProgram;  // value and unit, "9.2 ms"
+  const char* peer;         // the peer's value measured in the same run; "-": not measured
+};
+
+// The figures before, one line each with the columns "this program" and "the peer"
+// lined up under their headings.
+void printBefore(std::span<const Before> rows, std::FILE* out);
 
 // The value with a fixed number of decimals, for the notes beside a figure.
 std::string fixed(double value, int decimals = 1);

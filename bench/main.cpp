@@ -1,5 +1,6 @@
 // velmo_bench [NAME...]: runs every section, or those whose names are given, then prints
-// the final table of figures and goals. It always exits 0: a missed goal is news, not a
+// the final table of figures and goals, and beside it the figures as they were before,
+// where a section recorded them. It always exits 0: a missed goal is news, not a
 // broken build.
 
 #include <cstdio>
@@ -26,6 +27,16 @@ std::vector<Figure>& figures() {
   return all;
 }
 
+struct BeforeTable {
+  const char* when;
+  std::span<const Before> rows;
+};
+
+std::vector<BeforeTable>& befores() {
+  static std::vector<BeforeTable> all;
+  return all;
+}
+
 bool wanted(const char* name, int argc, char** argv) {
   if (argc < 2) return true;
   for (int i = 1; i < argc; ++i)
@@ -44,6 +55,10 @@ void addFigure(Figure figure) {
   figures().push_back(std::move(figure));
 }
 
+void addBefore(const char* when, std::span<const Before> rows) {
+  befores().push_back({when, rows});
+}
+
 }  // namespace bench
 
 int main(int argc, char** argv) {
@@ -58,6 +73,10 @@ int main(int argc, char** argv) {
   if (!bench::figures().empty()) {
     std::printf("== figures and goals ==\n");
     bench::printTable(bench::figures(), stdout);
+  }
+  for (const auto& before : bench::befores()) {
+    std::printf("\n== %s ==\n", before.when);
+    bench::printBefore(before.rows, stdout);
   }
   return 0;
 }

@@ -1,21 +1,90 @@
 #!/usr/bin/env bash
-# Makes RealtimeKit grant real-time scheduling on this machine, as a desktop's active
-# session would, so that the sound thread's real-time request can be measured by hand or
-# by the benchmarks as an unprivileged user. It changes the machine (a package, a polkit
-# rule, system daemons), so it is for measuring only and never part of the tests.
+# realtimekit_setup.sh up RECORD | down RECORD
 #
-# Idempotent: each step is skipped when already done. Root only. Leaves running what it
-# started (the system bus, polkitd, rtkit-daemon) and prints one line per step.
+# up: makes RealtimeKit grant real-time scheduling on this machine, as a desktop's active
+# session would, so that the sound thread's real-time request can be measured by hand or
+# by the benchmarks as an unprivileged user. Installs rtkit, polkitd and dbus when
+# missing, starts the system bus, polkitd and rtkit-daemon when they are not running, and
+# writes a polkit rule granting RealtimeKit's actions to every process when no rule for
+# them is there. Ends with RealtimeKit answering, or fails.
+#
+# down: undoes what `up` did, as written in RECORD, in reverse order: stops the daemons
+# and the bus it started, by their pids, and removes the files and folders it created.
+# What was there before `up` is left alone, and so are the packages it installed.
+#
+# `up` writes each change to RECORD the moment it makes it, so that `down` undoes a
+# set-up that failed or was interrupted half-way; run `down` on every way out (a trap).
+# The daemons' logs go beside RECORD. Root only; each prints one line per step.
 set -euo pipefail
 
 say() { echo "realtimekit setup: $*"; }
+
+usage() {
+  echo "usage: $0 up RECORD | down RECORD" >&2
+  exit 2
+}
+[ $# -eq 2 ] || usage
+command=$1 record=$2
+logs=$(dirname "$record")
 
 if [ "$(id -u)" -ne 0 ]; then
   say "must run as root (it installs rtkit and starts system daemons)" >&2
   exit 1
 fi
 
-# 1. The packages.
+# --- down ------------------------------------------------------------------------------
+
+# runs PID PROGRAM: true while PID runs PROGRAM (its command line's first word), so that a
+# number the system has given to another process since is never signalled. A process
+# that has ended, a zombie included, has no command line.
+runs() {
+  case "$(tr '\0' ' ' 2>/dev/null <"/proc/$1/cmdline")" in
+    "$2 "*) return 0 ;;
+    *) return 1 ;;
+  esac
+}
+
+# stop PID PROGRAM: TERM, then KILL after 5 s. The daemons are not this shell's children:
+# it cannot reap them, only watch them end.
+stop() {
+  local pid=$1 program=$2
+  if ! runs "$pid" "$program"; then
+    say "$program (pid $pid) had already ended"
+    return
+  fi
+  kill -TERM "$pid" 2>/dev/null || true
+  for _ in $(seq 50); do
+    runs "$pid" "$program" || break
+    sleep 0.1
+  done
+  if runs "$pid" "$program"; then
+    kill -KILL "$pid" 2>/dev/null || true
+    say "stopped $program (pid $pid) with KILL"
+  else
+    say "stopped $program (pid $pid)"
+  fi
+}
+
+if [ "$command" = down ]; then
+  [ -f "$record" ] || { say "nothing to undo"; exit 0; }
+  # Undone last first: the daemons before the bus they are on, files before folders.
+  tac "$record" | while read -r kind what program; do
+    case $kind in
+      pid) stop "$what" "$program" ;;
+      file) if [ -e "$what" ]; then rm -f "$what" && say "removed $what"; fi ;;
+      dir) if rmdir "$what" 2>/dev/null; then say "removed $what"; else say "left $what: not empty"; fi ;;
+    esac
+  done
+  : >"$record"
+  exit 0
+fi
+[ "$command" = up ] || usage
+
+remember() { echo "$*" >>"$record"; }
+
+# --- up --------------------------------------------------------------------------------
+
+# 1. The packages, which stay installed.
 missing=()
 for p in rtkit polkitd dbus-daemon dbus-bin; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -29,22 +98,63 @@ else
   say "rtkit, polkitd and dbus are installed"
 fi
 
-bus_answers() {
-  dbus-send --system --print-reply --reply-timeout=2000 --dest=org.freedesktop.DBus \
-    /org/freedesktop/DBus org.freedesktop.DBus.GetId >/dev/null 2>&1
+bus_call() {  # method, arguments...: the bus daemon's own reply, printed literally
+  dbus-send --system --print-reply=literal --reply-timeout=2000 --dest=org.freedesktop.DBus \
+    /org/freedesktop/DBus "org.freedesktop.DBus.$1" "${@:2}" 2>/dev/null
+}
+bus_answers() { bus_call GetId >/dev/null; }
+
+# launch LOG PROGRAM ARGUMENTS...: starts a daemon that does not fork, in a session of
+# its own, remembers its pid and leaves it in $launched. It runs under a shell that waits
+# for it, so that it is reaped the moment it ends: the init of some machines (containers)
+# leaves an ended daemon a zombie for a while, and rtkit-daemon's zombie counts against
+# the RLIMIT_NPROC it sets for its user, so that a new one could not start its threads.
+# Its output is appended to LOG through a pipe: rtkit-daemon sets its own RLIMIT_FSIZE
+# to 0, and a write of its own to a file would end it (SIGXFSZ).
+launch() {
+  local pidfile=$logs/launched.pid
+  rm -f "$pidfile"
+  # shellcheck disable=SC2016  # expanded by the launching shell, from its environment
+  LOG=$1 PIDFILE=$pidfile setsid bash -c \
+    '"$@" </dev/null > >(exec cat >>"$LOG") 2>&1 & echo $! >"$PIDFILE"; wait' launch "${@:2}" \
+    </dev/null >/dev/null 2>&1 &
+  launched=""
+  for _ in $(seq 50); do
+    launched=$(cat "$pidfile" 2>/dev/null || true)
+    [ -n "$launched" ] && break
+    sleep 0.05
+  done
+  rm -f "$pidfile"
+  [ -n "$launched" ] || { say "$2 could not be started" >&2; exit 1; }
+  remember pid "$launched" "$2"
 }
 
-# 2. The system bus. A pid file left by a bus that is gone would stop a new one.
+# make_dir DIR: creates DIR and the folders above it that are missing, each remembered.
+make_dir() {
+  [ -d "$1" ] && return
+  make_dir "$(dirname "$1")"
+  mkdir "$1"
+  remember dir "$1"
+}
+
+# 2. The system bus. The pid file and socket of a bus that is gone would stop a new one.
 if bus_answers; then
   say "the system bus is running"
 else
   rm -f /run/dbus/pid /run/dbus/system_bus_socket
-  mkdir -p /run/dbus
-  dbus-uuidgen --ensure
-  dbus-daemon --system --fork
+  make_dir /run/dbus
+  if [ ! -s /etc/machine-id ] && [ ! -s /var/lib/dbus/machine-id ]; then
+    make_dir /var/lib/dbus
+    dbus-uuidgen --ensure
+    remember file /var/lib/dbus/machine-id
+  fi
+  # It leaves its socket and pid file behind when stopped: they go after it.
+  remember file /run/dbus/system_bus_socket
+  remember file /run/dbus/pid
+  launch "$logs/dbus-daemon.log" dbus-daemon --system --nofork
   for _ in $(seq 50); do bus_answers && break; sleep 0.1; done
-  bus_answers || { say "the system bus did not start" >&2; exit 1; }
-  say "started the system bus (pid $(cat /run/dbus/pid))"
+  bus_answers || { say "the system bus did not start: $(tail -n 1 "$logs/dbus-daemon.log")" >&2; exit 1; }
+  say "started the system bus (pid $launched)"
 fi
 
 # 3. The polkit rule: RealtimeKit asks polkit, which without a session says no.
@@ -52,7 +162,12 @@ rules=/etc/polkit-1/rules.d
 if grep -qs 'org.freedesktop.RealtimeKit1\.' "$rules"/*.rules; then
   say "a polkit rule for RealtimeKit is there ($(grep -ls 'org.freedesktop.RealtimeKit1\.' "$rules"/*.rules | paste -sd' '))"
 else
-  mkdir -p "$rules"
+  if [ -e "$rules/49-realtimekit-grant.rules" ]; then
+    say "$rules/49-realtimekit-grant.rules is there without a RealtimeKit rule: not replaced" >&2
+    exit 1
+  fi
+  make_dir "$rules"
+  remember file "$rules/49-realtimekit-grant.rules"
   cat >"$rules/49-realtimekit-grant.rules" <<'EOF'
 // Grants RealtimeKit's actions to every process, as a desktop's active session has them.
 polkit.addRule(function(action, subject) {
@@ -62,27 +177,23 @@ EOF
   say "wrote $rules/49-realtimekit-grant.rules"
 fi
 
-# 4. The daemons. Each drops its root privileges itself once started.
-name_owned() {
-  dbus-send --system --print-reply --reply-timeout=2000 --dest=org.freedesktop.DBus \
-    /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null |
-    grep -q 'boolean true'
-}
-start_daemon() {  # bus name, log name, command...
+# 4. The daemons. Each drops its root privileges itself once started, and neither forks:
+# the pid launched is the one that owns its name.
+name_owned() { bus_call NameHasOwner "string:$1" | grep -q 'boolean true'; }
+start_daemon() {  # bus name, log name, program, arguments...
   local name=$1 log=$2
   shift 2
   if name_owned "$name"; then
     say "$name is running"
     return
   fi
-  setsid "$@" </dev/null >>"/var/log/$log.log" 2>&1 &
-  local pid=$!
+  launch "$logs/$log.log" "$@"
   for _ in $(seq 50); do name_owned "$name" && break; sleep 0.1; done
-  name_owned "$name" || { say "$name did not start; see /var/log/$log.log" >&2; exit 1; }
-  say "started $* (pid $pid)"
+  name_owned "$name" || { say "$name did not start: $(tail -n 1 "$logs/$log.log")" >&2; exit 1; }
+  say "started $* (pid $launched)"
 }
 start_daemon org.freedesktop.PolicyKit1 polkitd /usr/lib/polkit-1/polkitd --no-debug
-start_daemon org.freedesktop.RealtimeKit1 rtkit-daemon /usr/libexec/rtkit-daemon
+start_daemon org.freedesktop.RealtimeKit1 rtkit-daemon /usr/libexec/rtkit-daemon --stderr
 
 # 5. What it grants.
 property() {

@@ -66,17 +66,30 @@ EOF
 
 # prepare_realtimekit SETUP: RealtimeKit on the system bus, granting its actions, set up
 # by the script SETUP (root only; it changes the machine, so only a benchmark runs it),
-# which ends with RealtimeKit answering or fails.
+# which ends with RealtimeKit answering or fails. What it changed is written to
+# $E2E_TMP/rtkit.record for undo_realtimekit, which the caller's exit trap must run.
 prepare_realtimekit() {
   local setup=$1
   if [[ ! -f $setup ]]; then
     export VELMO_BENCH_RTKIT="no RealtimeKit set-up script ($(basename "$setup"))"
   elif ! is_root; then
     export VELMO_BENCH_RTKIT="setting up RealtimeKit needs root"
-  elif ! bash "$setup" >"$E2E_TMP/rtkit.log" 2>&1; then
-    export VELMO_BENCH_RTKIT="the RealtimeKit set-up failed: $(tail -n 1 "$E2E_TMP/rtkit.log")"
   else
-    export VELMO_BENCH_RTKIT=yes
+    RTKIT_SETUP=$setup
+    if ! bash "$setup" up "$E2E_TMP/rtkit.record" >"$E2E_TMP/rtkit.log" 2>&1; then
+      export VELMO_BENCH_RTKIT="the RealtimeKit set-up failed: $(tail -n 1 "$E2E_TMP/rtkit.log")"
+    else
+      export VELMO_BENCH_RTKIT=yes
+    fi
   fi
   note "RealtimeKit: $VELMO_BENCH_RTKIT"
+}
+
+# undo_realtimekit: stops what prepare_realtimekit started and removes what it wrote,
+# leaving alone what was there before; nothing when it did not run.
+RTKIT_SETUP=""
+undo_realtimekit() {
+  [[ -n $RTKIT_SETUP ]] || return 0
+  bash "$RTKIT_SETUP" down "$E2E_TMP/rtkit.record" 2>&1 | sed 's/^/# /'
+  RTKIT_SETUP=""
 }

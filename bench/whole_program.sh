@@ -3,8 +3,10 @@
 # server and a private PulseAudio server with the null sink e2e_null (the end-to-end
 # harness's), prepares the surroundings of the side-by-side figures (the peer, the user
 # nobody, RealtimeKit through realtimekit_setup.sh), runs the probe against the program
-# there, and leaves the figures as rows in the file ROWS. Everything started here is
-# stopped by its pid on the way out.
+# there, and leaves the figures as rows in the file ROWS. On every way out (an exit trap;
+# INT, TERM and HUP end the script through it) everything started here is stopped by its
+# pid, and the RealtimeKit set-up is undone: the machine is left as it was found, but
+# for the packages installed.
 set -u
 program=$1 probe=$2 rows=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,17 +14,19 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../tests/e2e/harness.sh
 source "$here/../tests/e2e/harness.sh" "$program"
 
+# shellcheck source=surroundings.sh
+source "$here/surroundings.sh"
+
 # The harness's exit trap prints a pass/fail summary for tests; a benchmark only cleans up.
 bench_cleanup() {
   local i
   trap - EXIT
   for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do stop_pid "${E2E_PIDS[i]}"; done
+  undo_realtimekit
   rm -rf "$E2E_TMP"
 }
 trap bench_cleanup EXIT
-
-# shellcheck source=surroundings.sh
-source "$here/surroundings.sh"
+trap 'exit 129' HUP
 
 start_display
 if start_sound; then

@@ -87,37 +87,45 @@ void compareKeyToSound(Session& program, Session* peer, const std::string& noPee
         std::nullopt);
 }
 
+// What is measured after what, in the figures' names and notes.
+struct Silence {
+  BeforeSilence before;
+  const char* name;  // "CPU while silent, <name>: the program"
+  const char* how;   // the span measured
+};
+constexpr Silence kNoNote = {BeforeSilence::kNothing, "no note played",
+                             "over 10 s from 3 s after the window maps, no note played"};
+constexpr Silence kAfterNote = {
+    BeforeSilence::kNoteEnded, "3 s after a note",
+    "over 10 s from 3 s after its first note ended and the null sink's monitor was quiet again "
+    "(this program: x, then the space bar; the peer: z pressed, then released), so this "
+    "program's stream has had its second of silence to close"};
+
 void compareSilentCpu(Session& program, Session* peer, const std::string& noPeer, pid_t server,
-                      Figures f) {
+                      const Silence& silence, Figures f) {
   std::optional<SilentCpu> mine, theirs;
   std::string why = "not measured: no sound server";
   if (server > 0) {
-    mine = silentCpuTrial(program, server, kSettle, kSilentSpan);
-    if (peer != nullptr) theirs = silentCpuTrial(*peer, server, kSettle, kSilentSpan);
-    why = "not measured: the program did not start";
+    mine = silentCpuTrial(program, server, silence.before, kSettle, kSilentSpan);
+    if (peer != nullptr)
+      theirs = silentCpuTrial(*peer, server, silence.before, kSettle, kSilentSpan);
+    why = silence.before == BeforeSilence::kNothing
+              ? "not measured: the program did not start"
+              : "not measured: the program did not start or its note was not heard";
   }
-  const auto part = [](const std::optional<SilentCpu>& use, double SilentCpu::*field) {
-    return use ? std::optional<double>((*use).*field) : std::nullopt;
-  };
-  const auto sum = [](const std::optional<SilentCpu>& use) {
-    return use ? std::optional<double>(use->program + use->server) : std::nullopt;
-  };
   if (mine)
-    std::printf("  CPU while silent: this program %.2f %% + server %.2f %%\n", mine->program,
-                mine->server);
+    std::printf("  CPU while silent, %s: this program %.2f %% + server %.2f %%\n", silence.name,
+                mine->program, mine->server);
   if (theirs)
-    std::printf("  CPU while silent: the peer %.2f %% + server %.2f %%\n", theirs->program,
-                theirs->server);
+    std::printf("  CPU while silent, %s: the peer %.2f %% + server %.2f %%\n", silence.name,
+                theirs->program, theirs->server);
+  std::fflush(stdout);
   const std::string how =
-      "% of one core from utime+stime of /proc/PID/stat, over 10 s from 3 s after the window "
-      "maps, no note played; the peer " +
+      "% of one core from utime+stime of /proc/PID/stat, " + std::string(silence.how) +
+      "; the peer " +
       std::string(peer == nullptr ? "not measured: " + noPeer : "is " + std::string(kPeerName));
-  f.add("CPU while silent: the program", part(mine, &SilentCpu::program), "%", std::nullopt,
-        mine ? how : why, part(theirs, &SilentCpu::program));
-  f.add("CPU while silent: the sound server", part(mine, &SilentCpu::server), "%", std::nullopt,
-        mine ? "the private PulseAudio server, same span" : why, part(theirs, &SilentCpu::server));
-  f.add("CPU while silent: program + sound server", sum(mine), "%", sum(theirs),
-        mine ? "goal: no more than the peer's program + server" : why, sum(theirs));
+  for (bench::Figure& figure : silentCpuFigures(silence.name, mine, theirs, how, why))
+    f.out.push_back(std::move(figure));
 }
 
 std::string gapNotes(const GapTrial& trial) {
@@ -235,7 +243,8 @@ void compareWithPeer(XClient& x, MonitorRecorder& monitor, const Subject& progra
   if (around.peer) theirs.emplace(*around.peer, x, monitor);
   Session* peer = theirs ? &*theirs : nullptr;
   compareKeyToSound(mine, peer, around.noPeer, Figures{out});
-  compareSilentCpu(mine, peer, around.noPeer, around.server, Figures{out});
+  compareSilentCpu(mine, peer, around.noPeer, around.server, kNoNote, Figures{out});
+  compareSilentCpu(mine, peer, around.noPeer, around.server, kAfterNote, Figures{out});
   compareGaps(program, around.peer, around, x, monitor, Figures{out});
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // This program measured side by side with the peer, the program a person would otherwise
 // use to play notes (VMPK with its FluidSynth output, on the same soundfont, X display
-// and sound server), the two started in turn in one run: key to sound, CPU while silent,
-// and gaps of silence in notes played under full load by an unprivileged user.
+// and sound server), the two started in turn in one run: key to sound, CPU while silent
+// (with no note played, and after a note has ended), and gaps of silence in notes played
+// under full load by an unprivileged user.
 
 #include <sys/types.h>
 

@@ -67,10 +67,16 @@ KeyToSound keyToSoundTrial(Session& session, int presses, int quietNotes, Clock:
   return result;
 }
 
-std::optional<SilentCpu> silentCpuTrial(Session& session, pid_t server, Clock::duration settle,
-                                        Clock::duration length) {
-  session.launch();
-  const WindowId window = session.waitForWindow(kStartTimeout);
+std::optional<SilentCpu> silentCpuTrial(Session& session, pid_t server, BeforeSilence before,
+                                        Clock::duration settle, Clock::duration length) {
+  WindowId window = 0;
+  if (before == BeforeSilence::kNoteEnded) {
+    std::string problem;
+    window = startAndWarm(session, &problem);
+  } else {
+    session.launch();
+    window = session.waitForWindow(kStartTimeout);
+  }
   std::optional<SilentCpu> use;
   if (window != 0) {
     session.pause(settle);

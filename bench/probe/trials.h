@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/probe/session.h"
+#include "bench/probe/silent_cpu.h"
 
 namespace probe {
 
@@ -22,15 +23,18 @@ struct KeyToSound {
 // ended and 50 ms of silence, then `quietNotes` notes each after `quiet` of silence.
 KeyToSound keyToSoundTrial(Session& session, int presses, int quietNotes, Clock::duration quiet);
 
-struct SilentCpu {
-  double program = 0;  // % of one core
-  double server = 0;
+// What happens between the program's start and the CPU measured while it is silent.
+enum class BeforeSilence {
+  kNothing,    // no note played: the window maps, then `settle`
+  kNoteEnded,  // its first note played and ended (the key released, or the space bar),
+               // the recording quiet again, then `settle`
 };
 // CPU time of the whole program and of the sound server over `length`, starting
-// `settle` after the program's window maps, without a note played: from utime + stime
-// of /proc/PID/stat. Nullopt when the program did not start or either process ended.
-std::optional<SilentCpu> silentCpuTrial(Session& session, pid_t server, Clock::duration settle,
-                                        Clock::duration length);
+// `settle` after the program's window maps or after its note ended (`before`): from
+// utime + stime of /proc/PID/stat. Nullopt when the program did not start, its note was
+// not heard, or either process ended.
+std::optional<SilentCpu> silentCpuTrial(Session& session, pid_t server, BeforeSilence before,
+                                        Clock::duration settle, Clock::duration length);
 
 struct GapTrial {
   std::optional<std::size_t> gaps;  // in the notes heard; empty when none was

@@ -1,5 +1,5 @@
 // The final table's figures: the row format that carries them between processes, the
-// verdicts and the medians behind them.
+// verdicts and the medians behind them, and the table of figures as they were before.
 
 #include "bench/figures.h"
 
@@ -8,10 +8,30 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
 using bench::Figure;
+
+std::string printed(void (*print)(std::FILE*)) {
+  std::FILE* out = std::tmpfile();
+  if (out == nullptr) return "";
+  print(out);
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+  return text;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1)
+    lines.push_back(text.substr(from, end - from));
+  return lines;
+}
 
 Figure judged(std::optional<double> value, double goal) {
   return {"a", value, "ms", goal, "", std::nullopt};
@@ -67,17 +87,13 @@ TEST(FigureMedian, TakesTheMiddleOfUnsortedValues) {
 }
 
 TEST(FigureTable, ShowsEachVerdictTheGoalsAndTheNotesByNumber) {
-  std::FILE* out = std::tmpfile();
-  ASSERT_NE(out, nullptr);
-  bench::printTable({{"mapped", 39.8, "ms", 100, "from fork", std::nullopt},
-                     {"sound", 12.5, "ms", 10, "", 62.7},
-                     {"memory", std::nullopt, "MB", 100, "no display", std::nullopt},
-                     {"idle", 4.5, "%", std::nullopt, "", 0.9}},
-                    out);
-  std::rewind(out);
-  std::string text;
-  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
-  std::fclose(out);
+  const std::string text = printed([](std::FILE* out) {
+    bench::printTable({{"mapped", 39.8, "ms", 100, "from fork", std::nullopt},
+                       {"sound", 12.5, "ms", 10, "", 62.7},
+                       {"memory", std::nullopt, "MB", 100, "no display", std::nullopt},
+                       {"idle", 4.5, "%", std::nullopt, "", 0.9}},
+                      out);
+  });
   EXPECT_NE(text.find("[1] mapped"), std::string::npos) << text;
   EXPECT_NE(text.find("39.8 ms"), std::string::npos) << text;
   EXPECT_NE(text.find("<= 100 ms"), std::string::npos) << text;
@@ -89,6 +105,37 @@ TEST(FigureTable, ShowsEachVerdictTheGoalsAndTheNotesByNumber) {
   EXPECT_NE(text.find("[1] from fork"), std::string::npos) << text;
   EXPECT_NE(text.find("[3] no display"), std::string::npos) << text;
   EXPECT_EQ(text.find("[2] \n"), std::string::npos) << "no empty note line\n" << text;
+}
+
+TEST(FigureBefore, ListsEachRowWithItsTwoValuesUnderTheirHeadings) {
+  const std::string text = printed([](std::FILE* out) {
+    static constexpr bench::Before rows[] = {
+        {"key to sound", "9.2 ms", "62.7 ms"},
+        {"sound after a server restart, heard", "none, ever, quietly", "-"},
+    };
+    bench::printBefore(rows, out);
+  });
+  const std::vector<std::string> lines = linesOf(text);
+  ASSERT_EQ(lines.size(), 3u) << text;
+  // Each value ends where its heading ends, whatever the widths of the others.
+  const auto endOf = [](const std::string& line, const std::string& word) {
+    const std::size_t at = line.find(word);
+    return at == std::string::npos ? at : at + word.size();
+  };
+  const std::size_t mine = endOf(lines[0], "this program");
+  const std::size_t peer = endOf(lines[0], "the peer");
+  ASSERT_NE(mine, std::string::npos) << text;
+  ASSERT_NE(peer, std::string::npos) << text;
+  EXPECT_LT(mine, peer) << "this program, then the peer\n" << text;
+  EXPECT_EQ(lines[1].rfind("key to sound", 0), 0u) << text;
+  EXPECT_EQ(endOf(lines[1], "9.2 ms"), mine) << text;
+  EXPECT_EQ(endOf(lines[1], "62.7 ms"), peer) << text;
+  EXPECT_EQ(lines[2].rfind("sound after a server restart, heard", 0), 0u) << text;
+  EXPECT_EQ(endOf(lines[2], "none, ever, quietly"), mine) << text;
+  EXPECT_EQ(lines[2].size(), peer) << "the peer's '-' ends the line at its column\n" << text;
+  EXPECT_EQ(lines[2].back(), '-') << text;
+  // The values are not run together: at least one space before each.
+  EXPECT_EQ(lines[2][mine - std::string("none, ever, quietly").size() - 1], ' ') << text;
 }
 
 }  // namespace
