@@ -16,6 +16,8 @@
 # set-up that failed or was interrupted half-way; run `down` on every way out (a trap).
 # The daemons' logs go beside RECORD. Root only; each prints one line per step.
 set -euo pipefail
+# The machine's own system bus, whatever a caller (the test harness) named instead.
+unset DBUS_SYSTEM_BUS_ADDRESS
 
 say() { echo "realtimekit setup: $*"; }
 
