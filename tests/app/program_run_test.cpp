@@ -92,6 +92,30 @@ class ProgramRun : public ::testing::Test {
     stderr_ = testing::internal::GetCapturedStderr();
   }
 
+  // Runs the program with the window's method `name` replaced by `stand_in`; the real one
+  // is put back however the run ends.
+  void runWithMethod(const char* name, void (*stand_in)(Object*)) {
+    MethodSlot& slot = VELMO::__Lookup()->methods[VELMO::methodSlot(name)];
+    struct Restore {
+      MethodSlot& slot;
+      AnyFunction real;
+      ~Restore() { slot.fn = real; }
+    } restore{slot, slot.fn};
+    slot.fn = reinterpret_cast<AnyFunction>(stand_in);
+    run([] {});
+  }
+
+  // The run failed with the nil-object exception, said once through _Main, and let go of
+  // everything it made.
+  void expectFailedThroughMain() {
+    EXPECT_TRUE(reportedByMain_) << "the exception did not come out of the run to _Main";
+    EXPECT_FALSE(stillKept_);
+    EXPECT_EQ(count(stderr_, "velmo: unhandled"), 1u) << stderr_;
+    EXPECT_THAT(stderr_, HasSubstr("velmo: unhandled exception: NilObjectException"));
+    EXPECT_NE(status_, 0);
+    expectNothingLeft();
+  }
+
   // Finalisation let go of everything the run made.
   void expectNothingLeft() {
     EXPECT_FALSE(_GetAppObject());
@@ -134,12 +158,7 @@ TEST_F(ProgramRun, AHandlersNilObjectExceptionEndsTheLoopAndTheRunThroughMain) {
   EXPECT_TRUE(loopRan_);
   EXPECT_FALSE(wentOn_) << "the loop went on after the handler failed";
   EXPECT_EQ(pitchAfterwards, 0) << "a handler ran after the first one failed";
-  EXPECT_TRUE(reportedByMain_) << "the exception did not come out of the loop to _Main";
-  EXPECT_FALSE(stillKept_);
-  EXPECT_EQ(count(stderr_, "velmo: unhandled"), 1u) << stderr_;
-  EXPECT_THAT(stderr_, HasSubstr("velmo: unhandled exception: NilObjectException"));
-  EXPECT_NE(status_, 0);
-  expectNothingLeft();
+  expectFailedThroughMain();
 }
 
 void failingCreation(Object* self) {
@@ -149,17 +168,9 @@ void failingCreation(Object* self) {
 
 TEST_F(ProgramRun, AnExceptionOutOfStartUpSkipsTheLoopAndFailsTheRun) {
   // The second half of the controls cannot be created; the first half already are.
-  MethodSlot& second = VELMO::__Lookup()->methods[VELMO::methodSlot("_CreateControls1")];
-  const AnyFunction real = second.fn;
-  second.fn = reinterpret_cast<AnyFunction>(&failingCreation);
-  run([] {});
-  second.fn = real;
+  runWithMethod("_CreateControls1", &failingCreation);
   EXPECT_FALSE(loopRan_) << "the event loop ran after start-up failed";
-  EXPECT_TRUE(reportedByMain_);
-  EXPECT_EQ(count(stderr_, "velmo: unhandled"), 1u) << stderr_;
-  EXPECT_THAT(stderr_, HasSubstr("velmo: unhandled exception: NilObjectException"));
-  EXPECT_NE(status_, 0);
-  expectNothingLeft();
+  expectFailedThroughMain();
 }
 
 void failingOpen(Object*) {
@@ -168,19 +179,10 @@ void failingOpen(Object*) {
 
 TEST_F(ProgramRun, AControlsOpenHandlerFailingAtStartUpSkipsTheLoopAndFailsTheRun) {
   // The handler is bound when the control is created, from the window's method table.
-  MethodSlot& open = VELMO::__Lookup()->methods[VELMO::methodSlot("VelocitySlider_Open")];
-  const AnyFunction real = open.fn;
-  open.fn = reinterpret_cast<AnyFunction>(&failingOpen);
-  run([] {});
-  open.fn = real;
+  runWithMethod("VelocitySlider_Open", &failingOpen);
   EXPECT_FALSE(loopRan_) << "the event loop ran after a start-up handler failed";
   EXPECT_FALSE(wentOn_);
-  EXPECT_TRUE(reportedByMain_) << "the exception did not come out of the run to _Main";
-  EXPECT_FALSE(stillKept_);
-  EXPECT_EQ(count(stderr_, "velmo: unhandled"), 1u) << stderr_;
-  EXPECT_THAT(stderr_, HasSubstr("velmo: unhandled exception: NilObjectException"));
-  EXPECT_NE(status_, 0);
-  expectNothingLeft();
+  expectFailedThroughMain();
 }
 
 }  // namespace
