@@ -1,5 +1,7 @@
 #include "framework/controls/text_font.h"
 
+#include <algorithm>
+
 #include <QFont>
 #include <QString>
 
@@ -8,6 +10,11 @@ using fw::build::PropRow;
 namespace fw::controls {
 namespace {
 
+// The window and its controls are laid out in points, one point to a pixel, as on the
+// screens the layout was drawn for; text in points follows the same scale, or a 12-point
+// instrument name would be a third larger than its 152-wide popup allows (Qt's point is
+// 96/72 of a pixel on an X11 screen). Inches and millimetres convert through the point.
+constexpr double kPixelsPerPoint = 1.0;
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMillimetresPerInch = 25.4;
 
@@ -60,20 +67,11 @@ void applyFont(Object* control) {
   font.setItalic(f.italic);
   font.setUnderline(f.underline);
   if (f.size > 0) {
-    switch (f.unit) {
-      case 1:
-        font.setPixelSize(static_cast<int>(f.size + 0.5f));
-        break;
-      case 3:
-        font.setPointSizeF(f.size * kPointsPerInch);
-        break;
-      case 4:
-        font.setPointSizeF(f.size * kPointsPerInch / kMillimetresPerInch);
-        break;
-      default:
-        font.setPointSizeF(f.size);
-        break;
-    }
+    double points = f.size;  // 0 (default) and 2 (point)
+    if (f.unit == 3) points = f.size * kPointsPerInch;
+    if (f.unit == 4) points = f.size * kPointsPerInch / kMillimetresPerInch;
+    const double pixels = f.unit == 1 ? f.size : points * kPixelsPerPoint;
+    font.setPixelSize(std::max(1, static_cast<int>(pixels + 0.5)));
   }
   w->setFont(font);
 }

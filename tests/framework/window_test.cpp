@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <QWidget>
 
 #include "framework/controls/timer_impl.h"
@@ -123,6 +125,19 @@ TEST_F(WindowTest, TakesSizeTitleColourAndFrameFromItsBlob) {
   EXPECT_FALSE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
 }
 
+// The layout is in points drawn one to a pixel, and text follows it in every unit.
+TEST_F(WindowTest, TextSizesFollowTheLayoutsPointsInEveryUnit) {
+  auto popup = find<PopupMenu>("Popup");
+  // unit  size   pixels
+  for (auto [unit, size, pixels] : {std::tuple{0, 12.0f, 12}, std::tuple{1, 15.0f, 15},
+                                    std::tuple{2, 9.0f, 9}, std::tuple{3, 0.25f, 18},
+                                    std::tuple{4, 12.7f, 36}}) {
+    popup->setTextSize(size);
+    popup->setTextUnit(static_cast<uint8_t>(unit));
+    EXPECT_EQ(popup->widget()->font().pixelSize(), pixels) << "unit " << unit;
+  }
+}
+
 TEST_F(WindowTest, ControlsAreFoundByTheirRegisteredNamesWithTheirBlobValues) {
   auto slider = find<Slider>("Slider");
   EXPECT_EQ(slider->Minimum(), 1);
@@ -153,6 +168,8 @@ TEST_F(WindowTest, ControlsAreFoundByTheirRegisteredNamesWithTheirBlobValues) {
   EXPECT_TRUE(button->Bold());
   EXPECT_FLOAT_EQ(button->TextSize(), 10.0f);
   EXPECT_TRUE(button->widget()->font().bold());
+  EXPECT_EQ(button->widget()->font().pixelSize(), 10) << "10 points, one point to a pixel";
+  EXPECT_EQ(popup->widget()->font().pixelSize(), 12);
 
   EXPECT_EQ(find<NotePlayer>("NotePlayer1")->Instrument(), 1);
 
