@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "framework/runtime/globals.h"
+#include "framework/runtime/int32.h"
 #include "phrase/triad_steps.h"
 #include "window/lookup.h"
 #include "window/note_steps.h"
@@ -23,7 +24,7 @@ int32_t drawBelow(double k) { return RuntimeCvtReal64ToSInt32(Rnd() * k); }
 // tells the window's `pxx` the offset, through the window's method table.
 void playOffset(Object* window, int32_t offset) {
   note_steps::noteOff(window);
-  note_steps::recordLastPitch(note_steps::noteOn(window, kBaseNote + offset));
+  note_steps::recordLastPitch(note_steps::noteOn(window, note_steps::shifted(kBaseNote, offset)));
   static const std::size_t pxx = VELMO::methodSlot("pxx");
   fw::callMethod<void, int32_t>(window, pxx, offset);
 }
@@ -32,7 +33,8 @@ void playOffset(Object* window, int32_t offset) {
 // the table writes nothing. No handler listens, so this changes no sound and no picture.
 void writePeriod(Object* window, std::size_t row, const Draws& d) {
   if (d.rhythm < 0 || static_cast<std::size_t>(d.rhythm) >= kRhythmCount) return;
-  findControl<Timer>(window, "Mytimer")->setPeriod(kNotePeriodTables[row][d.rhythm] * d.factor);
+  findControl<Timer>(window, "Mytimer")
+      ->setPeriod(fw::int32Mul(kNotePeriodTables[row][d.rhythm], d.factor));
 }
 
 }  // namespace

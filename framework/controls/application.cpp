@@ -119,6 +119,9 @@ void _RuntimeRun() {
     exitStatus = 1;
     return;
   }
+  // A handler that failed during start-up (one Qt called while the window was shown)
+  // ends the run before any "Open".
+  fw::rethrowEscaped();
   fw::windows::openAll();
   if (Ref<Object> app = _GetAppObject()) fw::guarded([&] { Application::CallOpen(app.get()); });
   if (!fw::handlerFailed() && fw::windows::anyWindowShown()) {

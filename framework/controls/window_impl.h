@@ -78,8 +78,12 @@ Ref<Object> paneWindow(Object* child);
 // The framework's list of windows: each constructed window, held until _FinalizeFramework.
 void registerWindow(Window& window);
 // Raises the start-up "Open" of each control in registration order, then of the window.
+// Called from the framework's own frames only (the loop's start, or a window's
+// constructor run by a handler), never from Qt: an exception out of a handler passes to
+// the caller, so that a handler that built the window stops there too.
 void raiseOpens(Window& window);
-// Marks the event loop as begun and raises the "Open" events of every open window.
+// Marks the event loop as begun and raises the "Open" events of every open window; an
+// exception out of a handler passes to the caller, and the windows after it stay unopened.
 void openAll();
 bool loopStarted();
 bool anyWindowShown();

@@ -63,8 +63,8 @@ void registerWindow(Window& window) {
 void raiseOpens(Window& window) {
   Ref<Object> keep = Ref<Object>::retain(&window);
   auto controls = window.impl().controls;  // a handler may add or remove controls
-  for (const auto& [name, control] : controls) fw::controls::raiseFromQt(control.get(), "Open");
-  fw::controls::raiseFromQt(&window, "Open");
+  for (const auto& [name, control] : controls) fw::raiseEvent<void>(control.get(), "Open");
+  fw::raiseEvent<void>(&window, "Open");
   fw::controls::rescheduleTimers();
 }
 

@@ -62,10 +62,14 @@ check() {  # check "message" command...: passes when the command succeeds
   local msg=$1; shift
   if "$@"; then pass "$msg"; else fail "$msg"; fi
 }
-skip() {  # skip "reason": ends the script here without failing it
+# skip "reason": ends the script here without failing it, with the status that CTest
+# counts as a skipped test (E2E_SKIP_STATUS), so that a run without, say, PulseAudio is
+# reported as not having tested the sound rather than as having passed.
+E2E_SKIP_STATUS=77
+skip() {
   printf 'skipped: %s\n' "$*"
   E2E_SKIPPED=1
-  exit 0
+  exit "$E2E_SKIP_STATUS"
 }
 
 # wait_for SECONDS command...: polls the command until it succeeds; 1 on timeout.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Û (U+00DB), the lower manual's E, typed the ways people type it: Compose ^ U with the
-# compose key on Right Alt, and on a German layout the dead circumflex (the key left of 1)
-# then Shift+U. Both go through Qt's own input method for X11, in the plain C.UTF-8 locale
+# compose key on Right Alt, on a German layout the dead circumflex (the key left of 1)
+# then Shift+U, and on US international the dead circumflex (Shift+6) then Shift+U. Both go through Qt's own input method for X11, in the plain C.UTF-8 locale
 # of a minimal system and with no input-method settings. Each lights the wing pad Oval12
 # and sounds note 76; x still plays middle C afterwards. Takes the program's path and
 # pitch_of's.
@@ -83,5 +83,11 @@ setxkbmap -layout de -option "" || die "setxkbmap cannot set the German layout"
 key_has TLDE dead_circumflex || die "the German layout has no dead circumflex left of 1"
 start_playing
 type_e "dead circumflex, Shift+U" dead_circumflex U
+stop_app
+
+setxkbmap -layout us -variant intl -option "" || die "setxkbmap cannot set US international"
+key_has AE06 dead_circumflex || die "US international has no dead circumflex on Shift+6"
+start_playing
+type_e "US international dead circumflex, Shift+U" dead_circumflex U
 stop_app
 stop_recording

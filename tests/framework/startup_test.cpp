@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdlib>
+#include <exception>
+#include <utility>
 
 #include "framework/controls/timer_impl.h"
 #include "tests/framework/controls_fixture.h"
@@ -54,6 +56,38 @@ TEST_F(StartupTest, AWindowBuiltAfterTheLoopBeganOpensAtOnce) {
   eventLog().clear();
   Ref<Window> second = makeWindow();
   EXPECT_EQ(logged("Open"), (Log{"Open Popup", "Open NotePlayer1", "Open Window"}));
+}
+
+void failingOpen(Object*) {
+  RaiseNilObjectException();
+}
+
+// A handler that builds a window stops where that window's "Open" fails, as if it had
+// called the failing handler itself; the exception is kept at the handler's dispatch point.
+TEST_F(StartupTest, AnOpenFailingInAWindowBuiltByAHandlerEndsThatHandler) {
+  runOnce();
+  eventLog().clear();
+  EventEntry& open = testWindowClass()->events.at(
+      static_cast<std::size_t>(fw::findEvent(testWindowClass(), "Open")));
+  struct Restore {
+    EventEntry& entry;
+    AnyFunction real;
+    ~Restore() { entry.handler = real; }
+  } restore{open, std::exchange(open.handler, reinterpret_cast<AnyFunction>(&failingOpen))};
+  bool wentOn = false;
+  fw::guarded([&] {
+    makeWindow();
+    wentOn = true;
+  });
+  EXPECT_FALSE(wentOn) << "the handler went on after the window it built failed to open";
+  EXPECT_EQ(logged("Open"), (Log{"Open Popup", "Open NotePlayer1"}));
+  EXPECT_THROW(fw::rethrowEscaped(), NilObjectException);
+}
+
+TEST_F(StartupTest, AFailureKeptDuringStartUpEndsTheRunBeforeAnyOpen) {
+  fw::keepEscaped(std::make_exception_ptr(NilObjectException()));
+  EXPECT_THROW(_RuntimeRun(), NilObjectException);
+  EXPECT_TRUE(logged("Open").empty());
 }
 
 TEST_F(StartupTest, ATimerWithAHandlerBoundAtCreationRunsFromTheLoopsStart) {

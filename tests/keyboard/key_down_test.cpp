@@ -232,6 +232,25 @@ TEST_F(KeyDown, ShiftedNotesAreNotClamped) {
   EXPECT_EQ(lit(), Lit{"Oval9"});
 }
 
+// Notes and slider steps are Int32 arithmetic, which wraps: App's properties take any
+// Int32, and a slider widened to the whole range is stepped past its end.
+TEST_F(KeyDown, NotesAndSliderStepsWrapAroundTheInt32Range) {
+  app().MyPitch = INT32_MAX;
+  type("p");  // 88 + 2147483647
+  EXPECT_EQ(app().LastPitch, -2147483561);
+  type("d");  // 61 + 2147483647
+  EXPECT_EQ(app().LastPitch, -2147483588);
+
+  auto slider = control<Slider>("PitchSlider");
+  slider->setMinimum(INT32_MIN);
+  slider->setMaximum(INT32_MAX);
+  setSlider("PitchSlider", INT32_MAX);
+  type("\x1d");
+  EXPECT_EQ(sliderValue("PitchSlider"), INT32_MIN);
+  type("\x1c");
+  EXPECT_EQ(sliderValue("PitchSlider"), INT32_MAX);
+}
+
 TEST_F(KeyDown, ArrowsStepTheSlidersAndThroughThemThePlayingState) {
   ASSERT_EQ(sliderValue("PitchSlider"), 5);
   type("\x1c");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -171,6 +172,13 @@ TEST_F(PadPress, ShiftsAtTheEdgesPassUnclampedAndAreRecorded) {
   sound().clear();
   press("Oval1");
   EXPECT_EQ(played(), (std::vector<Call>{Call::program(0), Call::on(60, 64)}));
+
+  // App's properties take any Int32, and base note + MyPitch wraps as Int32 does.
+  app().MyPitch = INT32_MAX;
+  press("Oval1");  // 60 + 2147483647
+  EXPECT_EQ(app().LastPitch, -2147483589);
+  press("miniOval21");  // 75 + 2147483647
+  EXPECT_EQ(app().LastPitch, -2147483574);
 }
 
 TEST_F(PadPress, LoudestVelocityReachesTheSynthesiserClamped) {

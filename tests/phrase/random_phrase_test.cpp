@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "framework/controls/timer_impl.h"
@@ -123,6 +124,23 @@ TEST_F(RandomPhrase, ArpeggioPastBGivesTheCBelowAndLeavesOnlyItSounding) {
   EXPECT_EQ(app().MyPitch, 0);
   EXPECT_EQ(pxx_, (std::vector<PxxCall>{{7, 1000}, {11, 0}, {0, 0}}));
   EXPECT_EQ(period(), 0);
+}
+
+int32_t farOnpu(Object*, int32_t, int32_t, int32_t) { return INT32_MAX; }
+
+// The phrase asks the window's method table for each offset and adds it to 60 in Int32
+// arithmetic, which wraps, whatever the method there returns.
+TEST_F(RandomPhrase, AnArpeggioNoteWrapsAroundTheInt32Range) {
+  struct StandIn {
+    MethodSlot& slot;
+    AnyFunction real;
+    ~StandIn() { slot.fn = real; }
+  } onpu{window()->classTable()->methods[VELMO::methodSlot("Onpu")], nullptr};
+  onpu.real = std::exchange(onpu.slot.fn, reinterpret_cast<AnyFunction>(&farOnpu));
+  draws({.step = 0, .order = 0, .rhythm = 0, .choice = 7, .octave = 2, .factor = 1});
+  pressButton();
+  EXPECT_EQ(app().LastPitch, -2147483589);  // 60 + 2147483647
+  EXPECT_EQ(pxx_.size(), 3u);
 }
 
 TEST_F(RandomPhrase, EachRhythmWritesItsPeriodsAfterEachNote) {
