@@ -83,7 +83,7 @@ struct PulseOutput::Impl {
   bool connectedOnce = false;  // a server answered since the last "went away"
   bool lossPending = false;
   bool closePending = false;
-  bool noteWaiting = false;  // a note came while no server answered
+  bool noteWaiting = false;  // something is to sound once a server answers
   bool stopping = false;
   bool streamFailureSaid = false;
   bool corkWhenIdle = false;  // the server is PipeWire's: see kIdleMs
@@ -166,6 +166,9 @@ struct PulseOutput::Impl {
     Impl& d = *static_cast<Impl*>(data);
     d.lossPending = false;
     if (d.stopping) return;
+    // A stream that was asking for sound had voices to render: they play on once a
+    // server answers again, as a note that came while none did.
+    if (d.stream && !d.corked) d.noteWaiting = true;
     d.dropStream();
     d.dropContext();
     d.answer();

@@ -11,7 +11,8 @@
 //   (realtime.h); the stream's buffer is small when that is granted and larger when not,
 //   which is said once through the report.
 // - Back after the server goes: that is said once; the connection is retried with a
-//   back-off of up to a second until a server answers, and the next note plays there.
+//   back-off of up to a second until a server answers, and the next note plays there,
+//   as does a note that was sounding when the server went.
 
 #include <sys/types.h>
 

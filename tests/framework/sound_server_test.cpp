@@ -133,6 +133,27 @@ TEST_F(SoundServer, WhenTheServerGoesItSaysSoOnceAndPlaysOnTheNextOne) {
   EXPECT_EQ(linesWith(kWentAway), 1);
 }
 
+// A held organ note is still sounding when the server goes: it is heard again on the
+// next server without another key, as a note played while no server answered is.
+TEST_F(SoundServer, ANoteHeldWhileTheServerRestartsSoundsOnTheNextOne) {
+  ScopedEnv server("PULSE_SERVER", PrivatePulse::address());
+  auto pulse = std::make_unique<PrivatePulse>();
+  ASSERT_TRUE(pulse->answers()) << "the private pulseaudio did not start";
+  FluidSynthSynthesiser synth(serverOnly());
+  ASSERT_TRUE(synth.waitUntilReady());
+  synth.programChange(kChurchOrgan);
+  synth.noteOn(60, 100);
+  ASSERT_TRUE(eventually(5, [&] { return hasStream(*pulse); }));
+
+  pulse.reset();
+  ASSERT_TRUE(eventually(10, [&] { return synth.driver().empty(); }));
+  pulse = std::make_unique<PrivatePulse>();
+  ASSERT_TRUE(pulse->answers()) << "the second pulseaudio did not start";
+  EXPECT_TRUE(eventually(10, [&] { return synth.streaming() && hasStream(*pulse); }))
+      << "the held note has a stream on the new server";
+  synth.noteOff(60);
+}
+
 TEST_F(SoundServer, StartedBeforeAnyServerItPlaysOnceOneStarts) {
   ScopedEnv server("PULSE_SERVER", PrivatePulse::address());
   FluidSynthSynthesiser synth(serverOnly());
