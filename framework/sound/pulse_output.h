@@ -4,9 +4,10 @@
 // thread renders the sound, a connection (context) to the server, and, only while
 // something sounds, a float32 stereo 48 kHz stream.
 //
-// - Quiet when silent: once the renderer has reported silence for about a second the
-//   stream is closed (corked on PipeWire), so neither this process nor the server wakes
-//   for it; wake() opens it again on the next note.
+// - Quiet when silent: once the renderer has reported silence, or rendered only sound
+//   below hearing, for about a second the stream is closed (corked on PipeWire), so
+//   neither this process nor the server wakes for it; wake() opens it again on the next
+//   note.
 // - Steady under load: the rendering thread asks for real-time scheduling
 //   (realtime.h); the stream's buffer is small when that is granted and larger when not,
 //   which is said once through the report.
