@@ -28,6 +28,15 @@ namespace {
 // it is corked. A new or flushed stream's sound replaces what a PulseAudio sink has
 // mixed ahead, and the monitor is rewound with it, so a few readings there are <= 0.
 constexpr int kIdleMs = 1000;
+// Silence is what the renderer calls silent, or sound below one step of 16-bit audio
+// (-90 dBFS), which a voice that FluidSynth keeps alive may render for a long time. A
+// held piano middle C on the null sink, RMS of the recording over each 5 s from the key:
+//   0-5 s    5-10 s   10-15 s   15-20 s   20-25 s
+//   8e-4     5e-5     8e-6      0         0
+// FluidSynth ended the voice only 25-30 s after the key: counting voices alone kept the
+// stream open that long, the program at 2 % of a core and the server awake. Counting
+// this level as silence too, the stream closed 15 s after the key.
+constexpr float kSilentPeak = 1.0f / 32768;
 
 // Retrying the server after it went away, or when none answered at start: the waits
 // double from the first to the longest, so a restarted server is found within a second
@@ -83,7 +92,7 @@ struct PulseOutput::Impl {
   bool connectedOnce = false;  // a server answered since the last "went away"
   bool lossPending = false;
   bool closePending = false;
-  bool noteWaiting = false;  // a note came while no server answered
+  bool noteWaiting = false;  // something is to sound once a server answers
   bool stopping = false;
   bool streamFailureSaid = false;
   bool corkWhenIdle = false;  // the server is PipeWire's: see kIdleMs
@@ -166,6 +175,9 @@ struct PulseOutput::Impl {
     Impl& d = *static_cast<Impl*>(data);
     d.lossPending = false;
     if (d.stopping) return;
+    // A stream that was asking for sound had voices to render: they play on once a
+    // server answers again, as a note that came while none did.
+    if (d.stream && !d.corked) d.noteWaiting = true;
     d.dropStream();
     d.dropContext();
     d.answer();
@@ -300,7 +312,7 @@ struct PulseOutput::Impl {
       d.quietFrames = peak < kInaudible ? d.quietFrames + n : 0;
       pa_stream_write(s, buffer, n * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
       bytes -= n * kFrameBytes;
-      d.silentFrames = sounding ? 0 : d.silentFrames + n;
+      d.silentFrames = sounding && peak >= kSilentPeak ? 0 : d.silentFrames + n;
     }
     if (d.silentFrames >= long{kIdleMs} * d.rate / 1000 && !d.closePending) {
       d.closePending = true;

@@ -4,14 +4,16 @@
 // thread renders the sound, a connection (context) to the server, and, only while
 // something sounds, a float32 stereo 48 kHz stream.
 //
-// - Quiet when silent: once the renderer has reported silence for about a second the
-//   stream is closed (corked on PipeWire), so neither this process nor the server wakes
-//   for it; wake() opens it again on the next note.
+// - Quiet when silent: once the renderer has reported silence, or rendered only sound
+//   below hearing, for about a second the stream is closed (corked on PipeWire), so
+//   neither this process nor the server wakes for it; wake() opens it again on the next
+//   note.
 // - Steady under load: the rendering thread asks for real-time scheduling
 //   (realtime.h); the stream's buffer is small when that is granted and larger when not,
 //   which is said once through the report.
 // - Back after the server goes: that is said once; the connection is retried with a
-//   back-off of up to a second until a server answers, and the next note plays there.
+//   back-off of up to a second until a server answers, and the next note plays there,
+//   as does a note that was sounding when the server went.
 
 #include <sys/types.h>
 

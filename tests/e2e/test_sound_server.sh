@@ -3,7 +3,8 @@
 # with no ALSA device), it says once that it has no sound and plays as soon as a server
 # starts. After about a second of silence its stream closes, and the next key opens it
 # and is heard. When the server is killed it says so once; when a new one starts on the
-# same socket the next notes are heard, without restarting the program.
+# same socket the next notes are heard, without restarting the program. Every note that
+# must be heard is x, which plays middle C at the start, and its pitch is measured.
 # Takes the program's path and pitch_of's.
 source "$(dirname "$0")/harness.sh"
 [[ -x $E2E_PITCH_OF ]] || die "usage: $0 <path-to-velmo> <path-to-pitch_of> (got '$E2E_PITCH_OF')"
@@ -12,13 +13,13 @@ start_display
 
 no_stream() { ! our_stream; }
 
-# heard KEY...: true when the half second after the keys is not silent.
-heard() {
-  local at
-  at=$(recorded_ms)
-  key "$@"
-  wait_recorded $((at + 500))
-  holds "$(measure rms "$at" 500) > 0.0001"
+# middle_c: true when x, typed now, is heard as middle C (261.6 Hz within 3 %).
+middle_c() {
+  local onset hz rms
+  play_and_measure key x || return 1
+  read -r onset hz rms <<<"$NOTE"
+  note "x: a note at $onset ms of the recording, $hz Hz, RMS $rms"
+  near "$hz" 261.6 3
 }
 # quiet_now: true when the next 300 ms of the recording are silent.
 quiet_now() {
@@ -29,7 +30,7 @@ quiet_now() {
 }
 # note_then_quiet: x is heard; the space bar ends it and the sink falls silent again.
 note_then_quiet() {
-  heard x || return 1
+  middle_c || return 1
   key space
   wait_for "$E2E_TIMEOUT" quiet_now
 }
@@ -53,7 +54,7 @@ check "server started second: a note is heard" first_note
 
 # Quiet when silent, and the next key plays at once.
 check "after the note, silence closes the stream" wait_for "$E2E_TIMEOUT" no_stream
-check "the first key after the silence is heard" heard x
+check "the first key after the silence is heard" middle_c
 check "it opened the stream again" our_stream
 key space
 

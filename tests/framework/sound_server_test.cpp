@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "framework/sound/fluidsynth_synthesiser.h"
+#include "framework/sound/pulse_output.h"
 #include "tests/framework/private_pulse.h"
 #include "tests/support/no_rtprio.h"
 #include "tests/support/recording_sound.h"
@@ -108,6 +110,33 @@ TEST_F(SoundServer, TheStreamIsOpenWhileANoteSoundsAndClosesAboutASecondAfter) {
   EXPECT_LE(linesWith("no real-time scheduling"), 1) << "said once, however many streams";
 }
 
+// A voice that is still alive but renders below hearing (a held piano note long after
+// it died away) is silence: the stream closes as after the last voice ended. Quiet sound
+// that is heard keeps it open.
+TEST_F(SoundServer, SoundBelowHearingLetsTheStreamCloseWhileAVoiceLives) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.answers()) << "the private pulseaudio did not start";
+  ScopedEnv server("PULSE_SERVER", pulse.server());
+  std::atomic<float> level{0.01f};  // -40 dBFS
+  PulseOutput out(
+      "test", 48000,
+      [&](float* left, float* right, int frames) {
+        const float now = level;
+        for (int i = 0; i < frames; ++i) left[i] = right[i] = i % 2 ? now : -now;
+        return true;  // a voice sounds throughout
+      },
+      [](const std::string&) {});
+  ASSERT_TRUE(out.connected());
+  out.wake();
+  ASSERT_TRUE(eventually(5, [&] { return out.streaming() && hasStream(pulse); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+  EXPECT_TRUE(out.streaming()) << "quiet sound that is heard keeps the stream";
+
+  level = 1e-6f;  // -120 dBFS
+  EXPECT_TRUE(eventually(10, [&] { return !out.streaming() && !hasStream(pulse); }))
+      << "sound below hearing lets the stream close";
+}
+
 TEST_F(SoundServer, WhenTheServerGoesItSaysSoOnceAndPlaysOnTheNextOne) {
   ScopedEnv server("PULSE_SERVER", PrivatePulse::address());
   auto pulse = std::make_unique<PrivatePulse>();
@@ -131,6 +160,27 @@ TEST_F(SoundServer, WhenTheServerGoesItSaysSoOnceAndPlaysOnTheNextOne) {
   EXPECT_TRUE(eventually(5, [&] { return hasStream(*pulse); })) << "the next note plays there";
   synth.noteOff(64);
   EXPECT_EQ(linesWith(kWentAway), 1);
+}
+
+// A held organ note is still sounding when the server goes: it is heard again on the
+// next server without another key, as a note played while no server answered is.
+TEST_F(SoundServer, ANoteHeldWhileTheServerRestartsSoundsOnTheNextOne) {
+  ScopedEnv server("PULSE_SERVER", PrivatePulse::address());
+  auto pulse = std::make_unique<PrivatePulse>();
+  ASSERT_TRUE(pulse->answers()) << "the private pulseaudio did not start";
+  FluidSynthSynthesiser synth(serverOnly());
+  ASSERT_TRUE(synth.waitUntilReady());
+  synth.programChange(kChurchOrgan);
+  synth.noteOn(60, 100);
+  ASSERT_TRUE(eventually(5, [&] { return hasStream(*pulse); }));
+
+  pulse.reset();
+  ASSERT_TRUE(eventually(10, [&] { return synth.driver().empty(); }));
+  pulse = std::make_unique<PrivatePulse>();
+  ASSERT_TRUE(pulse->answers()) << "the second pulseaudio did not start";
+  EXPECT_TRUE(eventually(10, [&] { return synth.streaming() && hasStream(*pulse); }))
+      << "the held note has a stream on the new server";
+  synth.noteOff(60);
 }
 
 TEST_F(SoundServer, StartedBeforeAnyServerItPlaysOnceOneStarts) {
