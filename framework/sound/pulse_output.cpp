@@ -9,34 +9,11 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/sound/silence_watch.h"
 #include "framework/sound/stream_buffer.h"
 
 namespace fw {
 namespace {
-
-// Silence before the stream stops asking for sound. Measured with the bench's probe
-// over 10 s of silence, 3 s after a note, with parec recording the null sink's monitor
-// throughout (which keeps the server busy on its own), % of one core, and key to sound
-// for the first note after 6 s of silence, median of 3-6:
-//                                 PulseAudio 16.1            PipeWire 0.3.65 (pulse)
-//                           program  server  1st note    program  server  1st note
-//   stream open, silence      1.6      5.6     8.5 ms      2.1      2.8    10.8 ms
-//   stream corked             0.0      3.1     1.3 ms      0.1      1.8     9.7 ms
-//   stream closed             0.0    2.2-3.0   0.9-2.3 ms  0.0-0.1  1.9-3.0  22 ms
-// (PipeWire's server column is pipewire-pulse alone.) So on PulseAudio the stream is
-// closed, and on PipeWire, where a new stream waits for the session manager to link it,
-// it is corked. A new or flushed stream's sound replaces what a PulseAudio sink has
-// mixed ahead, and the monitor is rewound with it, so a few readings there are <= 0.
-constexpr int kIdleMs = 1000;
-// Silence is what the renderer calls silent, or sound below one step of 16-bit audio
-// (-90 dBFS), which a voice that FluidSynth keeps alive may render for a long time. A
-// held piano middle C on the null sink, RMS of the recording over each 5 s from the key:
-//   0-5 s    5-10 s   10-15 s   15-20 s   20-25 s
-//   8e-4     5e-5     8e-6      0         0
-// FluidSynth ended the voice only 25-30 s after the key: counting voices alone kept the
-// stream open that long, the program at 2 % of a core and the server awake. Counting
-// this level as silence too, the stream closed 15 s after the key.
-constexpr float kSilentPeak = 1.0f / 32768;
 
 // Retrying the server after it went away, or when none answered at start: the waits
 // double from the first to the longest, so a restarted server is found within a second
@@ -46,12 +23,6 @@ constexpr int kRetryFirstMs = 100;
 constexpr int kRetryLongestMs = 1000;
 // How long the constructor waits for the server's first answer.
 constexpr int kConnectWaitMs = 3000;
-// When everything queued on the server is quieter than this peak (-50 dBFS, the level
-// below which the bench counts no sound), a note-on drops it so the note starts at once
-// instead of behind a buffer of near-silence; what is dropped is masked by its attack.
-constexpr float kInaudible = 0.00316f;
-// "Everything queued": the stream's buffer and the sink's share of the latency.
-constexpr int kQueuedBuffers = 2;
 // Frames rendered per call of the renderer; a request for more is split.
 constexpr int kChunkFrames = 1024;
 constexpr int kChannels = 2;
@@ -95,10 +66,9 @@ struct PulseOutput::Impl {
   bool noteWaiting = false;  // something is to sound once a server answers
   bool stopping = false;
   bool streamFailureSaid = false;
-  bool corkWhenIdle = false;  // the server is PipeWire's: see kIdleMs
+  bool corkWhenIdle = false;  // the server is PipeWire's: see closeIfIdle
   bool corked = false;
-  long silentFrames = 0;
-  long quietFrames = 0;  // frames rendered since the last one above kInaudible
+  SilenceWatch silence{48000};
   std::vector<float> left = std::vector<float>(kChunkFrames);
   std::vector<float> right = std::vector<float>(kChunkFrames);
 
@@ -241,8 +211,7 @@ struct PulseOutput::Impl {
     if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
                                    nullptr) < 0)
       return streamFailed();
-    silentFrames = 0;
-    quietFrames = 0;  // nothing is queued yet
+    silence.streamOpened();
     streamOpen = true;
     buffer.streamOpened();
   }
@@ -309,21 +278,21 @@ struct PulseOutput::Impl {
         out[2 * i + 1] = d.right[i];
         peak = std::max(peak, std::max(std::fabs(d.left[i]), std::fabs(d.right[i])));
       }
-      d.quietFrames = peak < kInaudible ? d.quietFrames + n : 0;
+      d.silence.rendered(n, peak, sounding);
       pa_stream_write(s, buffer, n * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
       bytes -= n * kFrameBytes;
-      d.silentFrames = sounding && peak >= kSilentPeak ? 0 : d.silentFrames + n;
     }
-    if (d.silentFrames >= long{kIdleMs} * d.rate / 1000 && !d.closePending) {
+    if (d.silence.idle() && !d.closePending) {
       d.closePending = true;
       pa_mainloop_api_once(d.api, &Impl::closeIfIdle, &d);
     }
   }
 
+  // Closed on PulseAudio, corked on PipeWire: the measurements are in silence_watch.cpp.
   static void closeIfIdle(pa_mainloop_api*, void* data) noexcept {
     Impl& d = *static_cast<Impl*>(data);
     d.closePending = false;
-    if (d.stopping || d.silentFrames < long{kIdleMs} * d.rate / 1000) return;
+    if (d.stopping || !d.silence.idle()) return;
     if (!d.corkWhenIdle) return d.dropStream();
     if (d.corked || !d.stream) return;
     d.corked = true;
@@ -349,6 +318,7 @@ PulseOutput::PulseOutput(std::string applicationName, int sampleRate, Render ren
   Impl& d = *impl_;
   d.name = std::move(applicationName);
   d.rate = sampleRate;
+  d.silence = SilenceWatch(sampleRate);
   d.render = std::move(render);
   d.report = std::move(report);
   d.loop = pa_threaded_mainloop_new();
@@ -405,11 +375,11 @@ void PulseOutput::wake() {
   Impl& d = *impl_;
   if (!d.loop) return;
   pa_threaded_mainloop_lock(d.loop);
-  d.silentFrames = 0;
+  d.silence.noteOn();
   if (d.stream && pa_stream_get_state(d.stream) == PA_STREAM_READY &&
-      d.quietFrames >= long{kQueuedBuffers} * d.buffer.frames()) {
+      d.silence.queueInaudible(d.buffer.frames())) {
     done(pa_stream_flush(d.stream, nullptr, nullptr));
-    d.quietFrames = 0;
+    d.silence.queueDropped();
   }
   if (d.stream && d.corked) {
     d.corked = false;
