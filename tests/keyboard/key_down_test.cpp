@@ -209,16 +209,23 @@ TEST_F(KeyDown, KeysWithoutTheInstrumentStepPlayTheInstrumentAppliedBefore) {
                                          Call::off(60), Call::on(64, 64)}));
 }
 
-TEST_F(KeyDown, SpaceBarEndsTheLastNoteAgainAndAgain) {
+// The instrument, then the centre reset, then the note-off; a wing pad is never reset.
+TEST_F(KeyDown, SpaceBarResetsTheCentreThenEndsTheLastNoteAgainAndAgain) {
   type("z");
   type("b");
-  sound().clear();
-  type(" ");
-  type(" ");
-  EXPECT_EQ(played(), (std::vector<Call>{Call::program(0), Call::off(65), Call::program(0),
-                                         Call::off(65)}));
+  {
+    RecordMoments record(window());
+    type(" ");
+    type(" ");
+    EXPECT_EQ(record.moments(), (std::vector<Moment>{
+                                    {Call::program(0), {"Oval9", "Oval4"}, 65},
+                                    {Call::off(65), {"Oval9"}, 65},
+                                    {Call::program(0), {"Oval9"}, 65},
+                                    {Call::off(65), {"Oval9"}, 65},
+                                }));
+  }
   EXPECT_EQ(app().LastPitch, 65);
-  EXPECT_EQ(lit(), Lit{"Oval9"});  // a wing pad is never reset
+  EXPECT_EQ(lit(), Lit{"Oval9"});
 }
 
 TEST_F(KeyDown, ShiftedNotesAreNotClamped) {

@@ -275,6 +275,11 @@ TEST(RandomPhraseDraws, SixDrawsInTheirOrderEachTurnedIntoAnInt32) {
   EXPECT_EQ(d.choice, 4);
   EXPECT_EQ(d.octave, 1);
   EXPECT_EQ(d.factor, 0);  // (1.5 + 1) / 3
+  // Draws just below 1 give K - 1 for Rnd x K, and so tell each K from its neighbours.
+  seq = {0.99, 0.99, 0.99, 0.99, 0.99, 0.99};
+  const phrase::Draws top = phrase::draw();
+  EXPECT_EQ((std::array{top.step, top.order, top.rhythm, top.choice, top.octave, top.factor}),
+            (std::array{6, 5, 2, 11, 4, 1}));
   // The factor turns 1 where Rnd x 3.0 + 1.0 reaches 3.0: at the Double nearest 2/3, and
   // not one step below it.
   for (auto [rnd, factor] : {std::pair{2.0 / 3.0, 1}, {std::nextafter(2.0 / 3.0, 0.0), 0},

@@ -64,7 +64,7 @@ TEST(OpeningOrders, EveryOrderTakesTheInstrumentFromThePopupsRow) {
 TEST_F(OpeningOrder, EachOpenThatReadsThePopupTakesItsRowPlusOne) {
   auto popup = control<PopupMenu>("MusicPopupMenu");
   auto player = control<NotePlayer>("NotePlayer1");
-  popup->setListIndex(72);  // General MIDI 73, Flute
+  popup->setListIndex(72);  // General MIDI 73, Piccolo
   for (Opening o : {Opening::Application, Opening::Window, Opening::MusicPopupMenu}) {
     app().MyInstrument = 0;
     player->setInstrument(0);
