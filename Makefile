@@ -4,9 +4,10 @@
 JOBS ?= $(shell nproc)
 SETUP = all
 run: SETUP = program
-# `make test` (and so CI) makes warnings errors; `make run` leaves the choice cached in
-# the build folder as it is, so a user's build does not break on a warning a newer
-# compiler invents.
+# `make test` (and so CI) makes warnings errors; a first `make run` does not, so a user's
+# build does not break on a warning a newer compiler invents. After that `make run`
+# keeps whatever the build folder has cached, so going between the two rebuilds nothing
+# (`make clean` first gives a build without them again).
 WERROR_FLAG = $(if $(WERROR),-DVELMO_WERROR=$(WERROR))
 # `make run` builds the program alone, without the tests and so without GoogleTest;
 # `make test` builds them again. Other targets leave the choice cached as it is.
