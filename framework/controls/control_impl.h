@@ -85,4 +85,7 @@ void raiseFromQt(Object* source, std::string_view event);
 namespace fw::controls {
 // Hit test of a press in window coordinates against the oval's inscribed ellipse.
 bool ovalContains(const Oval& oval, int32_t x, int32_t y);
+// The chosen row as the closed popup shows it: whole when it fits, else cut short with
+// an ellipsis, as a Mac popup does, rather than clipped mid-letter.
+QString popupLabel(const PopupMenu& popup);
 }  // namespace fw::controls

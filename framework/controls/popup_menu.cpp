@@ -1,6 +1,8 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 #include <QString>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <vector>
 
 #include "framework/controls/text_font.h"
@@ -109,11 +111,43 @@ String list(Object* self, int32_t row) {
   return popup(self).List(row);
 }
 
+// Draws as QComboBox does, with the label from popupLabel.
+class Combo : public QComboBox {
+ public:
+  explicit Combo(const PopupMenu& owner) : owner_(owner) {}
+
+  QRect labelRect() const {
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    return style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField,
+                                   this);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    painter.drawComplexControl(QStyle::CC_ComboBox, opt);
+    opt.currentText = fw::controls::popupLabel(owner_);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, opt);
+  }
+
+ private:
+  const PopupMenu& owner_;
+};
+
 }  // namespace
+
+QString fw::controls::popupLabel(const PopupMenu& p) {
+  auto* w = static_cast<Combo*>(combo(p));
+  if (w == nullptr) return QString();
+  return w->fontMetrics().elidedText(w->currentText(), Qt::ElideRight, w->labelRect().width());
+}
 
 PopupMenu::PopupMenu(ClassTable* cls) : TextControl(cls) {
   state(*this);
-  auto* w = new QComboBox;
+  auto* w = new Combo(*this);
   fw::controls::adoptWidget(*this, w);
   syncSelection(*this);
   QObject::connect(w, &QComboBox::currentIndexChanged, w, [this](int row) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "framework/controls/control_impl.h"
 #include "framework/controls/timer_impl.h"
 #include "tests/framework/controls_fixture.h"
 
@@ -77,6 +78,20 @@ TEST_F(ValuesTest, PopupRowsSplitAtCarriageReturnsAndChangeFollowsTheSelection) 
   combo->setCurrentIndex(1);  // as the user's choice arrives
   EXPECT_EQ(popup->ListIndex(), 1);
   EXPECT_EQ(logged("Change"), (Log{"Change Popup -1", "Change Popup 3", "Change Popup 1"}));
+}
+
+// The closed popup is 152 wide: a long name is cut short with an ellipsis, not clipped.
+TEST_F(ValuesTest, PopupShowsAShortRowWholeAndCutsALongOneWithAnEllipsis) {
+  auto popup = find<PopupMenu>("Popup");
+  const QString longRow = "@Electric Guitar (clean) from the far end of the list";
+  _SetProperties(popup.get(), Blob().s("InitialValue", "@Celesta\r" + longRow.toStdString()).str());
+  popup->setListIndex(0);
+  EXPECT_EQ(fw::controls::popupLabel(*popup), "@Celesta");
+  popup->setListIndex(1);
+  const QString shown = fw::controls::popupLabel(*popup);
+  EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+  EXPECT_TRUE(shown.startsWith("@Electric")) << shown.toStdString();
+  EXPECT_LT(shown.size(), longRow.size());
 }
 
 TEST_F(ValuesTest, TextFieldShowsItsTextAndKeepsStoredKeys) {
