@@ -68,7 +68,7 @@ struct PulseOutput::Impl {
   bool streamFailureSaid = false;
   bool corkWhenIdle = false;  // the server is PipeWire's: see closeIfIdle
   bool corked = false;
-  SilenceWatch silence{48000};
+  SilenceWatch silence{rate};  // made again at the constructor's rate
   std::vector<float> left = std::vector<float>(kChunkFrames);
   std::vector<float> right = std::vector<float>(kChunkFrames);
 
