@@ -199,9 +199,15 @@ struct FluidSynthSynthesiser::Impl {
 
   // On the loader thread (or the constructor's): the first candidate that loads wins.
   void loadSoundfont(const std::vector<std::string>& candidates) {
+    std::string damage;
     for (const std::string& path : candidates) {
-      // SoundFont 2 only: other files would reach libinstpatch, which logs to stderr.
+      // Whole SoundFont 2 files only: other files, and a font cut short, would reach
+      // libinstpatch, which logs its own assertion failures to stderr.
       if (!fluid_is_soundfont(path.c_str())) continue;
+      if (std::string why = cutShort(path); !why.empty()) {
+        if (damage.empty()) damage = path + " is " + why;
+        continue;
+      }
       // Presets are not reset on all 16 channels: with dynamic sample loading that would
       // read the drum kit of channel 9 too. Only channel 0 plays, and it starts on the
       // piano like every General MIDI channel.
@@ -216,7 +222,8 @@ struct FluidSynthSynthesiser::Impl {
         return;
       }
     }
-    report(withReason("no sound: could not load the soundfont " + joined(candidates, " or ")));
+    const std::string line = "no sound: could not load the soundfont " + joined(candidates, " or ");
+    report(damage.empty() ? withReason(line) : line + " (" + damage + ")");
     endLoad(Load::Failed);
   }
 

@@ -1,8 +1,10 @@
 #include "framework/sound/soundfonts.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 
 namespace fw {
@@ -60,6 +62,22 @@ std::vector<std::string> soundfontFolders(const std::vector<std::string>& paths)
 bool isSoundfontFile(const std::string& path) {
   std::error_code error;
   return std::filesystem::is_regular_file(path, error);
+}
+
+std::string cutShort(const std::string& path) {
+  // "RIFF", then the size of what follows the first 8 bytes, little-endian.
+  unsigned char header[8] = {};
+  std::ifstream file(path, std::ios::binary);
+  if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return {};
+  if (std::string_view(reinterpret_cast<const char*>(header), 4) != "RIFF") return {};
+  const std::uint64_t declared = 8 + (std::uint64_t{header[4]} | std::uint64_t{header[5]} << 8 |
+                                      std::uint64_t{header[6]} << 16 |
+                                      std::uint64_t{header[7]} << 24);
+  std::error_code error;
+  const std::uintmax_t actual = std::filesystem::file_size(path, error);
+  if (error || actual >= declared) return {};
+  return "cut short: " + std::to_string(actual) + " of its " + std::to_string(declared) +
+         " bytes";
 }
 
 }  // namespace fw

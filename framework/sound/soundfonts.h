@@ -24,4 +24,8 @@ std::vector<std::string> soundfontFolders(const std::vector<std::string>& paths)
 
 bool isSoundfontFile(const std::string& path);
 
+// When the file is a RIFF file that ends before its header says it does (a download or
+// copy cut off), what to tell the user: "cut short: N of its M bytes"; else empty.
+std::string cutShort(const std::string& path);
+
 }  // namespace fw

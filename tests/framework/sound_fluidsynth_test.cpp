@@ -13,6 +13,7 @@
 #include "framework/sound/note_gate.h"
 #include "tests/e2e/pitch.h"
 #include "tests/support/recording_sound.h"
+#include "tests/support/stderr_watch.h"
 
 namespace fw {
 namespace {
@@ -203,6 +204,39 @@ TEST(SoundFluidSynthFailures, SoundfontsAreLookedForInTheDataDirectories) {
       "/opt/b/sounds/sf2/FluidR3_GM.sf2", "/a/sounds/sf2/FluidR3_GM.sf2",
       "/opt/b/sounds/sf2/TimGM6mb.sf2",   "/a/sounds/sf2/TimGM6mb.sf2"};
   EXPECT_EQ(soundfontsIn("::/opt/b/:share:/a::/opt/b"), two);
+}
+
+// A font whose download was cut off: said in the program's words, with nothing from the
+// libraries underneath on standard error.
+TEST_F(SoundFluidSynth, ASoundfontCutShortSaysSoOnceAndNothingElse) {
+  std::string whole;
+  for (const std::string& path : defaultSoundfonts())
+    if (std::filesystem::exists(path)) {
+      whole = path;
+      break;
+    }
+  const auto path = std::filesystem::temp_directory_path() / "sound_test_cut_short.sf2";
+  std::filesystem::copy_file(whole, path, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::resize_file(path, 100000);
+  SoundReports reports;
+  FluidSynthOptions options = offline(/*background=*/true);
+  options.soundfonts = {path.string()};
+  options.report = reports.sink();
+  std::string written;
+  {
+    testing_support::StderrWatch watch;
+    {
+      FluidSynthSynthesiser synth(options);
+      expectSilentAndWorking(synth);
+    }
+    written = watch.takeNew();
+  }
+  std::filesystem::remove(path);
+  const std::vector<std::string> lines = reports.lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(path.string() + " is cut short: 100000 of its "), std::string::npos)
+      << lines[0];
+  EXPECT_EQ(written, "");
 }
 
 TEST(SoundFluidSynthFailures, ACorruptSoundfontSaysSoOnceAndPlaysSilently) {
