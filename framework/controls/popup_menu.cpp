@@ -119,8 +119,7 @@ class Combo : public QComboBox {
   QRect labelRect() const {
     QStyleOptionComboBox opt;
     initStyleOption(&opt);
-    return style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField,
-                                   this);
+    return style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
   }
 
  protected:

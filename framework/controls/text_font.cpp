@@ -1,9 +1,8 @@
 #include "framework/controls/text_font.h"
 
-#include <algorithm>
-
 #include <QFont>
 #include <QString>
+#include <algorithm>
 
 using fw::build::PropRow;
 

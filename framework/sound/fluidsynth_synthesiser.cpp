@@ -205,7 +205,7 @@ struct FluidSynthSynthesiser::Impl {
       // libinstpatch, which logs its own assertion failures to stderr.
       if (!fluid_is_soundfont(path.c_str())) continue;
       if (std::string why = cutShort(path); !why.empty()) {
-        if (damage.empty()) damage = path + " is " + why;
+        if (damage.empty()) damage = (candidates.size() == 1 ? "it" : path) + " is " + why;
         continue;
       }
       // Presets are not reset on all 16 channels: with dynamic sample loading that would

@@ -70,14 +70,13 @@ std::string cutShort(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return {};
   if (std::string_view(reinterpret_cast<const char*>(header), 4) != "RIFF") return {};
-  const std::uint64_t declared = 8 + (std::uint64_t{header[4]} | std::uint64_t{header[5]} << 8 |
-                                      std::uint64_t{header[6]} << 16 |
-                                      std::uint64_t{header[7]} << 24);
+  const std::uint64_t declared =
+      8 + (std::uint64_t{header[4]} | std::uint64_t{header[5]} << 8 |
+           std::uint64_t{header[6]} << 16 | std::uint64_t{header[7]} << 24);
   std::error_code error;
   const std::uintmax_t actual = std::filesystem::file_size(path, error);
   if (error || actual >= declared) return {};
-  return "cut short: " + std::to_string(actual) + " of its " + std::to_string(declared) +
-         " bytes";
+  return "cut short: " + std::to_string(actual) + " of its " + std::to_string(declared) + " bytes";
 }
 
 }  // namespace fw

@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <QWidget>
+#include <tuple>
 
 #include "framework/controls/timer_impl.h"
 #include "framework/runtime/blob_keys.h"
@@ -129,9 +128,9 @@ TEST_F(WindowTest, TakesSizeTitleColourAndFrameFromItsBlob) {
 TEST_F(WindowTest, TextSizesFollowTheLayoutsPointsInEveryUnit) {
   auto popup = find<PopupMenu>("Popup");
   // unit  size   pixels
-  for (auto [unit, size, pixels] : {std::tuple{0, 12.0f, 12}, std::tuple{1, 15.0f, 15},
-                                    std::tuple{2, 9.0f, 9}, std::tuple{3, 0.25f, 18},
-                                    std::tuple{4, 12.7f, 36}}) {
+  for (auto [unit, size, pixels] :
+       {std::tuple{0, 12.0f, 12}, std::tuple{1, 15.0f, 15}, std::tuple{2, 9.0f, 9},
+        std::tuple{3, 0.25f, 18}, std::tuple{4, 12.7f, 36}}) {
     popup->setTextSize(size);
     popup->setTextUnit(static_cast<uint8_t>(unit));
     EXPECT_EQ(popup->widget()->font().pixelSize(), pixels) << "unit " << unit;
