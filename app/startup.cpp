@@ -18,6 +18,7 @@ void initialize() {
   // here or by its first lookup, whichever comes first.
   DragItem::__Lookup();
   Window::__Lookup();
+  _WindowSupport::Windows::__Init();
   Application::__Lookup();
   for (ClassTable* (*lookup)() : {&Control::__Lookup, &RectControl::__Lookup, &Oval::__Lookup,
                                   &Slider::__Lookup, &PopupMenu::__Lookup, &PushButton::__Lookup,

@@ -58,6 +58,12 @@ class Window : public Object {
   std::unique_ptr<Impl> impl_;
 };
 
+// Makes the framework's list of windows, empty, before any window registers; start-up
+// runs it right after the window classes' tables. Running it again changes nothing.
+namespace _WindowSupport::Windows {
+void __Init();
+}  // namespace _WindowSupport::Windows
+
 // The control registered on the window under the name, as a new reference; nil if none.
 Ref<Object> RuntimeWindowControlByName(Object* window, const String& name);
 // The implicit instance of the window class registered under the class name, or nil.

@@ -41,6 +41,10 @@ AnyFunction paneMethod(Object* child, std::size_t index, std::string_view signat
 
 }  // namespace
 
+void _WindowSupport::Windows::__Init() {
+  registry();
+}
+
 namespace fw::windows {
 
 void paneSetWindow(Object* child, Object* window) {
