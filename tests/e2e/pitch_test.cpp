@@ -3,12 +3,15 @@
 #include "tests/e2e/pitch.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <string>
 #include <vector>
 
 namespace sound_check {
@@ -87,7 +90,12 @@ TEST(Pitch, RmsAndOnset) {
 }
 
 TEST(Pitch, ReadsRawStereoS16AsMonoAndDropsAPartialFrame) {
-  const auto path = std::filesystem::temp_directory_path() / "pitch_test_stereo.raw";
+  // A name of its own: the shared /tmp may hold another user's file of any fixed name.
+  std::string name = (std::filesystem::temp_directory_path() / "pitch_test_stereo.XXXXXX").string();
+  const int fd = mkstemp(name.data());
+  ASSERT_GE(fd, 0) << name;
+  close(fd);
+  const std::filesystem::path path = name;
   const auto sine = tone(kMiddleC, {1.0});
   {
     std::ofstream out(path, std::ios::binary);

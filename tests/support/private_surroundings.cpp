@@ -43,6 +43,10 @@ PrivateSurroundings::PrivateSurroundings() {
   folder("XDG_STATE_HOME", "state");
   folder("XDG_RUNTIME_DIR", "run");
   fs::permissions(dir_ / "run", fs::perms::owner_all);  // as a runtime folder must be
+  // Temporary files too: a name fixed in the shared /tmp would clash with another user's
+  // run, or another build's running at the same time, and a file left there by another
+  // user can be neither overwritten nor removed.
+  folder("TMPDIR", "tmp");
 
   // libpulse may start a server of the user's when none answers; never in a test.
   const fs::path client = dir_ / "pulse-client.conf";

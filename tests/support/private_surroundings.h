@@ -1,11 +1,11 @@
 #pragma once
 // The surroundings every test process runs in: a temporary folder of its own that holds
-// its home, configuration, cache and runtime folders, so that no test writes into the
-// user's home (libpulse keeps its cookie under the configuration folder) or finds the
-// user's sound server there; and a system and a session D-Bus address that name sockets
-// which do not exist there, so that no test talks to the machine's buses (the system
-// bus would start RealtimeKit and grant real-time scheduling depending on the machine).
-// A test that wants a bus of its own sets the variable itself.
+// its home, configuration, cache, runtime and temporary folders, so that no test writes
+// into the user's home (libpulse keeps its cookie under the configuration folder) or the
+// shared /tmp, or finds the user's sound server there; and a system and a session D-Bus
+// address that name sockets which do not exist there, so that no test talks to the
+// machine's buses (the system bus would start RealtimeKit and grant real-time scheduling
+// depending on the machine). A test that wants a bus of its own sets the variable itself.
 
 #include <filesystem>
 
