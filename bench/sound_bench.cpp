@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -158,11 +159,19 @@ void noteLatency() {
 
 void outputBuffering() {
   fw::FluidSynthOptions options;
+  // Lines come from the loader and sound threads too, while this one reads.
+  std::mutex reportMutex;
   std::string report;
-  options.report = [&report](const std::string& line) { report = line; };
+  options.report = [&](const std::string& line) {
+    std::lock_guard lock(reportMutex);
+    report = line;
+  };
   fw::FluidSynthSynthesiser synth(options);
   if (synth.driver().empty()) {
-    std::printf("no audio device: %s\n", report.c_str());
+    {
+      std::lock_guard lock(reportMutex);
+      std::printf("no audio device: %s\n", report.c_str());
+    }
     fw::FluidSynthOptions offline;
     offline.audioOutput = false;
     offline.report = [](const std::string&) {};
