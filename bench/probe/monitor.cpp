@@ -26,9 +26,11 @@ MonitorRecorder::MonitorRecorder(const std::string& source, AudioFormat format) 
   fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
 }
 
+// parec is stopped before its pipe closes: the other way round it complains of a broken
+// pipe in the middle of the bench's output.
 MonitorRecorder::~MonitorRecorder() {
-  if (fd_ >= 0) close(fd_);
   if (pid_ > 0) stop(pid_);
+  if (fd_ >= 0) close(fd_);
 }
 
 bool MonitorRecorder::drain() {

@@ -25,7 +25,7 @@ namespace {
 // and later, the program itself run as nobody with RealtimeKit granting its thread, on a
 // quiet machine (load below 0.3 before the busy loops), the bench's gap trial:
 //     480       yes        3, 0, 0, 0, 1, 0, 0, 1, 1
-//     640       yes        0, 0, 0, 0
+//     640       yes        0, 0, 0, 0, 1, 0, 0, 0
 //     960       yes        0, 0, 0, 0
 // These machines stall even real-time threads for 5-20 ms now and then, so below about
 // 600 frames a run of six notes too often has more than one gap.
