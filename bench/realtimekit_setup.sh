@@ -94,7 +94,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get install -y -qq --no-install-recommends --no-remove "${missing[@]}" >/dev/null
   say "installed ${missing[*]}"
 else
   say "rtkit, polkitd and dbus are installed"

@@ -36,8 +36,12 @@ prepare_peer() {
       export VELMO_BENCH_NO_PEER="vmpk is not installed, and installing it needs root"
       return
     fi
+    # Without its recommends: they bring JACK 2, which conflicts with the JACK 1 that
+    # libfluidsynth-dev may have brought, and apt would take the program's own build
+    # dependencies away to make room. Nothing is ever removed here.
     note "installing the peer, Debian's vmpk"
-    if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q vmpk >"$E2E_TMP/apt.log" 2>&1; then
+    if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends --no-remove \
+      vmpk >"$E2E_TMP/apt.log" 2>&1; then
       export VELMO_BENCH_NO_PEER="apt-get install vmpk failed: $(tail -n 1 "$E2E_TMP/apt.log")"
       return
     fi

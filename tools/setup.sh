@@ -47,4 +47,5 @@ fi
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Never at the cost of a package already there: apt stops and says which it would remove.
+apt-get install -y -qq --no-install-recommends --no-remove "${missing[@]}"
