@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# realtimekit_setup.sh up RECORD | down RECORD
+# realtimekit_setup.sh up RECORD | down RECORD | left-behind
 #
 # up: makes RealtimeKit grant real-time scheduling on this machine, as a desktop's active
 # session would, so that the sound thread's real-time request can be measured by hand or
@@ -15,6 +15,11 @@
 # `up` writes each change to RECORD the moment it makes it, so that `down` undoes a
 # set-up that failed or was interrupted half-way; run `down` on every way out (a trap).
 # The daemons' logs go beside RECORD. Root only; each prints one line per step.
+#
+# left-behind: undoes what a run killed outright left (KILL or a power cut runs no trap),
+# so that its grant to every process is not taken for the machine's own and kept for
+# good. `up` does it first. A run that is still going is left alone, and `up` then fails:
+# two runs never share one set-up, as the first to end would take it from the other.
 set -euo pipefail
 # The machine's own system bus, whatever a caller (the test harness) named instead.
 unset DBUS_SYSTEM_BUS_ADDRESS
@@ -22,12 +27,23 @@ unset DBUS_SYSTEM_BUS_ADDRESS
 say() { echo "realtimekit setup: $*"; }
 
 usage() {
-  echo "usage: $0 up RECORD | down RECORD" >&2
+  echo "usage: $0 up RECORD | down RECORD | left-behind" >&2
   exit 2
 }
-[ $# -eq 2 ] || usage
-command=$1 record=$2
+command=${1:-}
+case "$command:$#" in
+  up:2 | down:2) record=$(realpath -m -- "$2") ;;
+  left-behind:1) record="" ;;
+  *) usage ;;
+esac
 logs=$(dirname "$record")
+
+# A link to the record of the set-up in place, for `left-behind`; the rule this script
+# writes, known by its first line. The tests name other places.
+current=${VELMO_REALTIMEKIT_CURRENT:-/run/velmo-realtimekit.record}
+rules=${VELMO_REALTIMEKIT_RULES:-/etc/polkit-1/rules.d}
+rule=$rules/49-realtimekit-grant.rules
+marker="// Written for one run of velmo's benchmarks: removed when the run ends."
 
 if [ "$(id -u)" -ne 0 ]; then
   say "must run as root (it installs rtkit and starts system daemons)" >&2
@@ -67,24 +83,60 @@ stop() {
   fi
 }
 
-if [ "$command" = down ]; then
-  [ -f "$record" ] || { say "nothing to undo"; exit 0; }
-  # Undone last first: the daemons before the bus they are on, files before folders.
-  tac "$record" | while read -r kind what program; do
+# undo RECORD: last first, the daemons before the bus they are on, files before folders.
+undo() {
+  [ -f "$1" ] || { say "nothing to undo"; return; }
+  tac "$1" | while read -r kind what program; do
     case $kind in
       pid) stop "$what" "$program" ;;
       file) if [ -e "$what" ]; then rm -f "$what" && say "removed $what"; fi ;;
       dir) if rmdir "$what" 2>/dev/null; then say "removed $what"; else say "left $what: not empty"; fi ;;
     esac
   done
-  : >"$record"
-  exit 0
-fi
-[ "$command" = up ] || usage
+  : >"$1"
+}
+
+undo_left_behind() {
+  if [ -L "$current" ]; then
+    local earlier owner="" program=""
+    earlier=$(readlink "$current")
+    read -r _ owner program < <(grep -m 1 '^owner ' "$earlier" 2>/dev/null) || true
+    if [ -n "$owner" ] && runs "$owner" "$program"; then
+      say "a run that is still going (pid $owner) has RealtimeKit set up: left to it" >&2
+      exit 1
+    fi
+    say "undoing what a run that was killed left ($earlier)"
+    undo "$earlier"
+    rm -f "$current"
+  fi
+  # Its record lost with its folder (a reboot, a cleaner of /tmp), the rule is still known.
+  if grep -qsxF "$marker" "$rule"; then
+    rm -f "$rule"
+    say "removed $rule, left by a run that was killed"
+  fi
+}
+
+case $command in
+  down)
+    undo "$record"
+    if [ "$(readlink "$current" 2>/dev/null)" = "$record" ]; then rm -f "$current"; fi
+    exit 0
+    ;;
+  left-behind)
+    undo_left_behind
+    exit 0
+    ;;
+esac
 
 remember() { echo "$*" >>"$record"; }
 
 # --- up --------------------------------------------------------------------------------
+
+# 0. What a killed run left goes first; then this run's record is the one in place, and
+# names the run it belongs to (the caller), so that no other run takes it over.
+undo_left_behind
+ln -sfn "$record" "$current"
+remember owner "$PPID" "$(tr '\0' '\n' <"/proc/$PPID/cmdline" | head -n 1)"
 
 # 1. The packages, which stay installed.
 missing=()
@@ -160,23 +212,22 @@ else
 fi
 
 # 3. The polkit rule: RealtimeKit asks polkit, which without a session says no.
-rules=/etc/polkit-1/rules.d
 if grep -qs 'org.freedesktop.RealtimeKit1\.' "$rules"/*.rules; then
   say "a polkit rule for RealtimeKit is there ($(grep -ls 'org.freedesktop.RealtimeKit1\.' "$rules"/*.rules | paste -sd' '))"
 else
-  if [ -e "$rules/49-realtimekit-grant.rules" ]; then
-    say "$rules/49-realtimekit-grant.rules is there without a RealtimeKit rule: not replaced" >&2
+  if [ -e "$rule" ]; then
+    say "$rule is there without a RealtimeKit rule: not replaced" >&2
     exit 1
   fi
   make_dir "$rules"
-  remember file "$rules/49-realtimekit-grant.rules"
-  cat >"$rules/49-realtimekit-grant.rules" <<'EOF'
+  remember file "$rule"
+  { echo "$marker" && cat; } >"$rule" <<'EOF'
 // Grants RealtimeKit's actions to every process, as a desktop's active session has them.
 polkit.addRule(function(action, subject) {
   if (action.id.indexOf("org.freedesktop.RealtimeKit1.") == 0) return polkit.Result.YES;
 });
 EOF
-  say "wrote $rules/49-realtimekit-grant.rules"
+  say "wrote $rule"
 fi
 
 # 4. The daemons. Each drops its root privileges itself once started, and neither forks:

@@ -40,6 +40,7 @@ prepare_peer() {
     # libfluidsynth-dev may have brought, and apt would take the program's own build
     # dependencies away to make room. Nothing is ever removed here.
     note "installing the peer, Debian's vmpk"
+    apt-get update -qq >"$E2E_TMP/apt.log" 2>&1
     if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends --no-remove \
       vmpk >"$E2E_TMP/apt.log" 2>&1; then
       export VELMO_BENCH_NO_PEER="apt-get install vmpk failed: $(tail -n 1 "$E2E_TMP/apt.log")"
@@ -85,6 +86,9 @@ prepare_realtimekit() {
     else
       export VELMO_BENCH_RTKIT=yes
     fi
+    # What a run killed outright had left, and this one undid first, is said.
+    local line
+    while read -r line; do note "$line"; done < <(grep 'killed' "$E2E_TMP/rtkit.log")
   fi
   note "RealtimeKit: $VELMO_BENCH_RTKIT"
 }

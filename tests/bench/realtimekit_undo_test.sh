@@ -3,8 +3,9 @@
 # realtimekit_undo_test.sh SETUP: the RealtimeKit set-up's undo (SETUP down RECORD), on a
 # record of changes made in a private folder by processes of this test's own, so that
 # the machine is not touched. Undone last first; only what the record names, and a pid
-# only while it still runs the program recorded. Root only, as the set-up is: skipped
-# (77) otherwise.
+# only while it still runs the program recorded. Then what a run killed outright left
+# (SETUP left-behind): undone when its run has ended, left alone while it still runs.
+# Root only, as the set-up is: skipped (77) otherwise.
 set -u
 setup=$1
 if [ "$(id -u)" -ne 0 ]; then
@@ -13,6 +14,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 tmp=$(mktemp -d)
+# The link to the record in place and the polkit rules, in the private folder too.
+export VELMO_REALTIMEKIT_CURRENT=$tmp/current.record VELMO_REALTIMEKIT_RULES=$tmp/rules.d
 pids=()
 cleanup() {
   local p
@@ -64,6 +67,52 @@ bash "$setup" down "$record"
 expect "a second undo does nothing" runs_sleep "$other"
 bash "$setup" down "$tmp/no-record"
 expect "without a record there is nothing to undo" test $? -eq 0
+
+# A run killed outright: its record still linked, naming it as its owner, its daemon
+# still running and its rule still granting.
+marker="// Written for one run of velmo's benchmarks: removed when the run ends."
+rule=$tmp/rules.d/49-realtimekit-grant.rules
+killed_run() {  # killed_run OWNER-PID OWNER-PROGRAM: a fresh left-behind set-up
+  daemon_left=$(daemon sleep 302)
+  pids+=("$daemon_left")
+  mkdir -p "$tmp/rules.d"
+  printf '%s\n%s\n' "$marker" "polkit.addRule(...);" >"$rule"
+  printf 'owner %s %s\nfile %s\npid %s sleep\n' "$1" "$2" "$rule" "$daemon_left" >"$tmp/killed.record"
+  ln -sfn "$tmp/killed.record" "$VELMO_REALTIMEKIT_CURRENT"
+}
+
+owner=$(daemon sleep 303)  # a run that is still going
+pids+=("$owner")
+killed_run "$owner" sleep
+bash "$setup" left-behind >/dev/null 2>&1
+expect "a run still going keeps its set-up, and the caller is told no" test $? -ne 0
+expect "its daemon runs on" runs_sleep "$daemon_left"
+expect "its rule stays" test -f "$rule"
+
+kill -KILL "$owner"
+wait "$owner" 2>/dev/null
+bash "$setup" left-behind
+expect "once its run has ended, the undo succeeds" test $? -eq 0
+expect "the daemon it left is stopped" ended "$daemon_left"
+expect "the rule it left is removed" test ! -e "$rule"
+expect "the link to its record is removed" test ! -L "$VELMO_REALTIMEKIT_CURRENT"
+
+# Its record lost (a reboot empties /run, a cleaner empties /tmp): the rule is known by
+# its first line; a rule of someone else's is not touched.
+printf '%s\npolkit.addRule(...);\n' "$marker" >"$rule"
+bash "$setup" left-behind
+expect "a rule of ours with no record is removed" test ! -e "$rule"
+echo "// the administrator's own" >"$rule"
+bash "$setup" left-behind
+expect "a rule of someone else's stays" test -f "$rule"
+
+# A run that ends well takes its link away with it, and only its own.
+: >"$tmp/mine.record"
+ln -sfn "$tmp/mine.record" "$VELMO_REALTIMEKIT_CURRENT"
+bash "$setup" down "$tmp/other.record"
+expect "another run's undo leaves the link" test -L "$VELMO_REALTIMEKIT_CURRENT"
+bash "$setup" down "$tmp/mine.record"
+expect "a run's own undo removes its link" test ! -L "$VELMO_REALTIMEKIT_CURRENT"
 
 if [ $failed -eq 0 ]; then echo passed; else echo failed; fi
 exit $failed
