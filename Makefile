@@ -2,6 +2,9 @@
 # Both install what is missing first (tools/setup.sh holds the one package list):
 # `make run` only what the program needs, `make test` and `make bench` what they need too.
 JOBS ?= $(shell nproc)
+# cmake --build runs make inside this make: without this, each level names the folder
+# it enters, dozens of lines in every build.
+MAKEFLAGS += --no-print-directory
 SETUP = all
 run: SETUP = program
 # `make test` (and so CI) makes warnings errors; a first `make run` does not, so a user's
