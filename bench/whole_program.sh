@@ -37,4 +37,5 @@ fi
 prepare_unprivileged
 prepare_peer
 prepare_realtimekit "$here/realtimekit_setup.sh"
+note "the program is started with no system bus but in the RealtimeKit trial: each start says in one line that it has no real-time scheduling"
 "$probe" "$program" "$rows" e2e_null.monitor
