@@ -1,9 +1,14 @@
 // The test processes' own surroundings: what they write goes to a folder of their own.
 
+#include "tests/support/private_surroundings.h"
+
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -17,6 +22,36 @@ TEST(PrivateSurroundings, TemporaryFilesGoToTheTestProcessesOwnFolder) {
   const fs::path temp = fs::canonical(fs::temp_directory_path());
   const fs::path relative = temp.lexically_relative(fs::canonical(own));
   EXPECT_FALSE(relative.empty() || *relative.begin() == "..") << temp << " is not inside " << own;
+}
+
+// A run stopped with Ctrl+C leaves its processes' folders in /tmp; the next run removes
+// them, and only them.
+TEST(PrivateSurroundings, FoldersOfEndedTestProcessesAreRemovedByTheNextRun) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);  // a number no process has now
+
+  const fs::path parent = fs::temp_directory_path() / "left-behind";
+  fs::create_directories(parent);
+  const auto folder = [&](const char* name, const char* pid) {
+    fs::create_directory(parent / name);
+    if (pid != nullptr) std::ofstream(parent / name / "pid") << pid << '\n';
+  };
+  const std::string ended = std::to_string(child), running = std::to_string(getpid());
+  folder("velmo-test.ended1", ended.c_str());
+  folder("velmo-test.running", running.c_str());
+  folder("velmo-test.being-made", nullptr);
+  folder("velmo-test.unreadable", "not a number");
+  folder("somebody-else.ended", ended.c_str());
+
+  testing_support::removeLeftBehind(parent);
+  EXPECT_FALSE(fs::exists(parent / "velmo-test.ended1"));
+  EXPECT_TRUE(fs::exists(parent / "velmo-test.running"));
+  EXPECT_TRUE(fs::exists(parent / "velmo-test.being-made"));
+  EXPECT_TRUE(fs::exists(parent / "velmo-test.unreadable"));
+  EXPECT_TRUE(fs::exists(parent / "somebody-else.ended"));
+  fs::remove_all(parent);
 }
 
 }  // namespace

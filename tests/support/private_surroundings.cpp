@@ -1,7 +1,11 @@
 #include "tests/support/private_surroundings.h"
 
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,19 +21,40 @@ namespace {
 // death test run in its own process), which live in the same surroundings and leave
 // them to their parent to remove: they end without returning from main.
 constexpr const char* kInherited = "VELMO_TEST_SURROUNDINGS";
+constexpr const char* kPrefix = "velmo-test.";
+
+bool ended(pid_t pid) {
+  return pid > 0 && kill(pid, 0) != 0 && errno == ESRCH;
+}
 
 }  // namespace
+
+void removeLeftBehind(const fs::path& parent) {
+  // Other test processes may be removing the same folders: no error here stops a run.
+  std::error_code error, ignored;
+  for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
+    const fs::path& dir = it->path();
+    struct stat info {};
+    if (dir.filename().string().rfind(kPrefix, 0) != 0 || lstat(dir.c_str(), &info) != 0 ||
+        !S_ISDIR(info.st_mode) || info.st_uid != geteuid())
+      continue;
+    pid_t pid = 0;
+    if (std::ifstream(dir / "pid") >> pid && ended(pid)) fs::remove_all(dir, ignored);
+  }
+}
 
 PrivateSurroundings::PrivateSurroundings() {
   if (const char* inherited = std::getenv(kInherited); inherited && fs::is_directory(inherited))
     return;
-  std::string templ = (fs::temp_directory_path() / "velmo-test.XXXXXX").string();
+  removeLeftBehind(fs::temp_directory_path());
+  std::string templ = (fs::temp_directory_path() / (std::string(kPrefix) + "XXXXXX")).string();
   if (mkdtemp(templ.data()) == nullptr) {
     // Without it the tests would run in the user's home and on the machine's buses.
     std::perror("cannot make the tests' temporary folder");
     std::exit(1);
   }
   dir_ = templ;
+  std::ofstream(dir_ / "pid") << getpid() << '\n';
   setenv(kInherited, dir_.c_str(), 1);
   const auto folder = [&](const char* variable, const char* name) {
     const fs::path path = dir_ / name;
