@@ -86,8 +86,8 @@ void addCpuFigures(const std::string& when, const std::optional<CpuUse>& use,
   out.push_back(
       figure("UI thread wakeups, 10 s " + when, use->uiWakeupsPerSecond, "/s", 10.0,
              "context switches of the main thread (voluntary + involuntary) from "
-             "/proc/PID/task/PID/status: no busy loop, and no timer (Mytimer running at a period "
-             "of 500 ms would alone add 2 a second)"));
+             "/proc/PID/task/PID/status: no busy loop, and no timer left running (the "
+             "timer that paces a Randam Hit phrase, left at 500 ms, would alone add 2 a second)"));
 }
 
 }  // namespace
