@@ -38,11 +38,15 @@ TEST(PrivateSurroundings, FoldersOfEndedTestProcessesAreRemovedByTheNextRun) {
     fs::create_directory(parent / name);
     if (pid != nullptr) std::ofstream(parent / name / "pid") << pid << '\n';
   };
-  const std::string ended = std::to_string(child), running = std::to_string(getpid());
+  const std::string here = fs::read_symlink("/proc/self/ns/pid").string();
+  const std::string ended = std::to_string(child) + " " + here,
+                    running = std::to_string(getpid()) + " " + here,
+                    elsewhere = std::to_string(child) + " pid:[1]";
   folder("velmo-test.ended1", ended.c_str());
   folder("velmo-test.running", running.c_str());
   folder("velmo-test.being-made", nullptr);
   folder("velmo-test.unreadable", "not a number");
+  folder("velmo-test.in-a-container", elsewhere.c_str());
   folder("somebody-else.ended", ended.c_str());
 
   testing_support::removeLeftBehind(parent);
@@ -50,6 +54,7 @@ TEST(PrivateSurroundings, FoldersOfEndedTestProcessesAreRemovedByTheNextRun) {
   EXPECT_TRUE(fs::exists(parent / "velmo-test.running"));
   EXPECT_TRUE(fs::exists(parent / "velmo-test.being-made"));
   EXPECT_TRUE(fs::exists(parent / "velmo-test.unreadable"));
+  EXPECT_TRUE(fs::exists(parent / "velmo-test.in-a-container"));
   EXPECT_TRUE(fs::exists(parent / "somebody-else.ended"));
   fs::remove_all(parent);
 }

@@ -27,6 +27,13 @@ bool ended(pid_t pid) {
   return pid > 0 && kill(pid, 0) != 0 && errno == ESRCH;
 }
 
+// What process numbers count in: a /tmp shared with a container is also written by
+// processes whose numbers count in another, and mean nothing here.
+std::string pidNamespace() {
+  std::error_code error;
+  return fs::read_symlink("/proc/self/ns/pid", error).string();
+}
+
 }  // namespace
 
 void removeLeftBehind(const fs::path& parent) {
@@ -38,8 +45,11 @@ void removeLeftBehind(const fs::path& parent) {
     if (dir.filename().string().rfind(kPrefix, 0) != 0 || lstat(dir.c_str(), &info) != 0 ||
         !S_ISDIR(info.st_mode) || info.st_uid != geteuid())
       continue;
+    std::ifstream owner(dir / "pid");
     pid_t pid = 0;
-    if (std::ifstream(dir / "pid") >> pid && ended(pid)) fs::remove_all(dir, ignored);
+    std::string counted;
+    if (owner >> pid >> counted && counted == pidNamespace() && ended(pid))
+      fs::remove_all(dir, ignored);
   }
 }
 
@@ -54,7 +64,7 @@ PrivateSurroundings::PrivateSurroundings() {
     std::exit(1);
   }
   dir_ = templ;
-  std::ofstream(dir_ / "pid") << getpid() << '\n';
+  std::ofstream(dir_ / "pid") << getpid() << ' ' << pidNamespace() << '\n';
   setenv(kInherited, dir_.c_str(), 1);
   const auto folder = [&](const char* variable, const char* name) {
     const fs::path path = dir_ / name;

@@ -27,8 +27,9 @@ class PrivateSurroundings {
 
 // Removes from PARENT the folders of test processes that ended without removing their
 // own (a run stopped with Ctrl+C skips every destructor): each folder names its process
-// in a file "pid", and goes once no process of that number runs. A folder whose process
-// still runs, or that has no such file yet, or is not this user's, is left.
+// and the process numbers' namespace in a file "pid", and goes once no process of that
+// number runs. A folder whose process still runs, or counts in another namespace, or that
+// has no such file yet, or is not this user's, is left.
 void removeLeftBehind(const std::filesystem::path& parent);
 
 }  // namespace testing_support
