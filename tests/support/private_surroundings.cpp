@@ -39,6 +39,7 @@ std::string pidNamespace() {
 void removeLeftBehind(const fs::path& parent) {
   // Other test processes may be removing the same folders: no error here stops a run.
   std::error_code error, ignored;
+  const std::string here = pidNamespace();
   for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
     const fs::path& dir = it->path();
     struct stat info {};
@@ -48,8 +49,7 @@ void removeLeftBehind(const fs::path& parent) {
     std::ifstream owner(dir / "pid");
     pid_t pid = 0;
     std::string counted;
-    if (owner >> pid >> counted && counted == pidNamespace() && ended(pid))
-      fs::remove_all(dir, ignored);
+    if (owner >> pid >> counted && counted == here && ended(pid)) fs::remove_all(dir, ignored);
   }
 }
 
