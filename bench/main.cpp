@@ -3,8 +3,12 @@
 // where a section recorded them. It always exits 0: a missed goal is news, not a
 // broken build.
 
+#include <stdlib.h>
+
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "bench/bench.h"
@@ -44,6 +48,33 @@ bool wanted(const char* name, int argc, char** argv) {
   return false;
 }
 
+// Without a session's runtime folder, Qt makes /tmp/runtime-USER and libpulse makes a
+// /tmp/pulse-* folder with a link to it in the home, and both stay after the run. The
+// in-process sections get a runtime folder of their own instead, removed at the end;
+// a sound server is then found only where PULSE_SERVER names it. A session's own folder
+// is used as it is, so that on a desktop the sections reach the desktop's server.
+class RuntimeFolder {
+ public:
+  RuntimeFolder() {
+    if (const char* given = std::getenv("XDG_RUNTIME_DIR"); given && *given) return;
+    std::string templ =
+        (std::filesystem::temp_directory_path() / "velmo-bench-run.XXXXXX").string();
+    if (mkdtemp(templ.data()) == nullptr) return;  // Qt and libpulse then make their own
+    dir_ = templ;
+    setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+  }
+  ~RuntimeFolder() {
+    if (dir_.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  RuntimeFolder(const RuntimeFolder&) = delete;
+  RuntimeFolder& operator=(const RuntimeFolder&) = delete;
+
+ private:
+  std::filesystem::path dir_;
+};
+
 }  // namespace
 
 bool addSection(const char* name, Section run) {
@@ -62,6 +93,7 @@ void addBefore(const char* when, std::span<const Before> rows) {
 }  // namespace bench
 
 int main(int argc, char** argv) {
+  const bench::RuntimeFolder runtime;
   for (const auto& section : bench::sections()) {
     if (!bench::wanted(section.name, argc, argv)) continue;
     std::printf("== %s ==\n", section.name);

@@ -88,13 +88,17 @@ void wholeProgram() {
   std::printf("the probe was not built (Xlib or XTEST development files missing)\n");
   notMeasured("the probe needs libx11-dev and libxtst-dev");
 #else
-  char rows[] = "/tmp/velmo-bench-rows.XXXXXX";
-  const int fd = mkstemp(rows);
+  // The figures come back through a file with no name: it is unlinked at once and the
+  // probe opens it through this process's descriptor, so a bench killed outright (which
+  // runs no clean-up) leaves nothing behind in /tmp.
+  char name[] = "/tmp/velmo-bench-rows.XXXXXX";
+  const int fd = mkstemp(name);
   if (fd < 0) {
     notMeasured("no temporary file for the probe's figures");
     return;
   }
-  close(fd);
+  unlink(name);
+  const std::string rows = "/proc/" + std::to_string(getpid()) + "/fd/" + std::to_string(fd);
   const int status = runScript(VELMO_PROGRAM, VELMO_PROBE, rows);
   std::ifstream in(rows);
   std::string line;
@@ -104,7 +108,8 @@ void wholeProgram() {
       bench::addFigure(*figure);
       ++read;
     }
-  std::remove(rows);
+  in.close();
+  close(fd);
   if (read == 0)
     notMeasured("the whole-program run ended with status " + std::to_string(status) +
                 " before the probe wrote its figures (see above)");
