@@ -72,4 +72,10 @@ void clearFluidError() {
   error.text.clear();
 }
 
+std::string withFluidReason(std::string line) {
+  std::string reason = lastFluidError();
+  if (!reason.empty()) line += " (" + reason + ")";
+  return line;
+}
+
 }  // namespace fw

@@ -16,4 +16,7 @@ void quietFluidLog();
 std::string lastFluidError();
 void clearFluidError();
 
+// The line with FluidSynth's last error after it in brackets, when there is one.
+std::string withFluidReason(std::string line);
+
 }  // namespace fw

@@ -10,9 +10,10 @@
 #include <mutex>
 #include <thread>
 
+#include "framework/sound/audio_outputs.h"
 #include "framework/sound/fluid_log.h"
 #include "framework/sound/limiter.h"
-#include "framework/sound/pulse_output.h"
+#include "framework/sound/listing.h"
 
 // How the soundfont is loaded, measured by velmo_bench ("sound: soundfont loading") on
 // FluidR3_GM (148 MB) from a warm page cache; start-up is what the constructor costs:
@@ -54,10 +55,12 @@ constexpr double kLimiterReleaseMs = 100.0;
 constexpr int kChannel = 0;
 // The name the sound server shows for the program's stream (pavucontrol, pactl).
 constexpr const char* kApplicationName = "VELMO TAVI Italian Edition";
-constexpr const char* kPulseDriver = "pulseaudio";
 // Longest a note-on waits for the soundfont before it is dropped: the UI must not
 // freeze on a disk that hangs.
 constexpr auto kLoadWait = std::chrono::seconds(5);
+// Longest waitUntilReady() waits for an output to be chosen: the sound server's few
+// seconds to answer, then the fallback's opening.
+constexpr auto kOutputWait = std::chrono::seconds(10);
 
 constexpr const char* kSoundfontPackage = "fluid-soundfont-gm";
 
@@ -67,28 +70,10 @@ struct SettingsDeleter {
 struct SynthDeleter {
   void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); }
 };
-struct DriverDeleter {
-  void operator()(fluid_audio_driver_t* d) const { delete_fluid_audio_driver(d); }
-};
 
 void reportOnStderr(const std::string& line) {
   std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
   std::fflush(stderr);
-}
-
-std::string joined(const std::vector<std::string>& items, const char* last) {
-  std::string text;
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) text += i + 1 == items.size() ? last : ", ";
-    text += items[i];
-  }
-  return text;
-}
-
-std::string withReason(std::string line) {
-  std::string reason = lastFluidError();
-  if (!reason.empty()) line += " (" + reason + ")";
-  return line;
 }
 
 }  // namespace
@@ -99,11 +84,7 @@ struct FluidSynthSynthesiser::Impl {
   FluidSynthOptions options;
   std::unique_ptr<fluid_settings_t, SettingsDeleter> settings;
   std::unique_ptr<fluid_synth_t, SynthDeleter> synth;
-  std::unique_ptr<fluid_audio_driver_t, DriverDeleter> driver;
-  // The program's own stream on a sound server; it stays, waiting for a server, when
-  // none answered at start and no other driver opened.
-  std::unique_ptr<PulseOutput> pulse;
-  std::string driverName;
+  std::unique_ptr<AudioOutputs> outputs;  // none offline, or once silent
   std::thread loader;
 
   std::mutex mutex;  // guards load and soundfont, shared with the loader
@@ -143,35 +124,20 @@ struct FluidSynthSynthesiser::Impl {
     return synth != nullptr;
   }
 
-  // The sound server first, else the other drivers in order. With none open the server
-  // is still waited for: true when it is.
-  bool openDriver() {
-    bool waiting = false;
-    for (const std::string& name : options.drivers) {
-      if (name == kPulseDriver) {
-        pulse = std::make_unique<PulseOutput>(
-            kApplicationName, static_cast<int>(kSampleRate),
-            [this](float* left, float* right, int frames) {
-              return renderLimited(left, right, frames);
-            },
-            [this](const std::string& line) { report(line); });
-        if (pulse->connected()) {
-          driverName = name;
-          return true;
-        }
-        waiting = pulse->started();
-        continue;
-      }
-      if (fluid_settings_setstr(settings.get(), "audio.driver", name.c_str()) != FLUID_OK) continue;
-      driver.reset(new_fluid_audio_driver2(settings.get(), &Impl::renderForDriver, this));
-      if (driver) {
-        pulse.reset();
-        driverName = name;
-        return true;
-      }
-    }
-    if (!waiting) pulse.reset();
-    return waiting;
+  // Returns at once: the output is chosen in the background (audio_outputs.h).
+  void startOutputs() {
+    AudioOutputsSetup setup;
+    setup.applicationName = kApplicationName;
+    setup.sampleRate = static_cast<int>(kSampleRate);
+    setup.drivers = options.drivers;
+    setup.settings = settings.get();
+    setup.render = [this](float* left, float* right, int frames) {
+      return renderLimited(left, right, frames);
+    };
+    setup.driverRender = &Impl::renderForDriver;
+    setup.driverData = this;
+    setup.report = [this](const std::string& line) { report(line); };
+    outputs = std::make_unique<AudioOutputs>(std::move(setup));
   }
 
   // A buffer of sound, limited; true while a voice sounds. On the sound server's thread,
@@ -225,7 +191,7 @@ struct FluidSynthSynthesiser::Impl {
       }
     }
     const std::string line = "no sound: could not load the soundfont " + joined(candidates, " or ");
-    report(damage.empty() ? withReason(line) : line + " (" + damage + ")");
+    report(damage.empty() ? withFluidReason(line) : line + " (" + damage + ")");
     endLoad(Load::Failed);
   }
 
@@ -247,6 +213,7 @@ struct FluidSynthSynthesiser::Impl {
   // True when calls may go to FluidSynth; applies the kept program change on the
   // first such call. Waits for the load only when asked to.
   bool readyToPlay(bool wait) {
+    if (!silent && outputs && outputs->silent()) becomeSilent();
     if (ready) return true;
     if (silent) return false;
     std::unique_lock lock(mutex);
@@ -271,8 +238,7 @@ struct FluidSynthSynthesiser::Impl {
   // Loader first (it uses the synth), then the outputs (their threads render the synth).
   void shutDown() {
     if (loader.joinable()) loader.join();
-    pulse.reset();
-    driver.reset();
+    outputs.reset();
     synth.reset();
     settings.reset();
   }
@@ -296,21 +262,11 @@ FluidSynthSynthesiser::FluidSynthSynthesiser(FluidSynthOptions options)
     return;
   }
   if (!d.configure()) {
-    d.report(withReason("no sound: FluidSynth could not be started"));
+    d.report(withFluidReason("no sound: FluidSynth could not be started"));
     d.becomeSilent();
     return;
   }
-  if (d.options.audioOutput) {
-    const bool open = d.openDriver();
-    // Said also while a server is still waited for: until one comes, nothing sounds.
-    if (d.driverName.empty())
-      d.report(withReason("no sound: could not open an audio output with " +
-                          joined(d.options.drivers, " or ")));
-    if (!open) {
-      d.becomeSilent();
-      return;
-    }
-  }
+  if (d.options.audioOutput) d.startOutputs();
   if (d.options.loadInBackground) {
     d.loader = std::thread([&d, candidates] { d.loadSoundfontGuarded(candidates); });
   } else {
@@ -331,7 +287,7 @@ void FluidSynthSynthesiser::noteOn(int note, int velocity) {
   if (!impl_->readyToPlay(true)) return;
   fluid_synth_noteon(impl_->synth.get(), kChannel, note, velocity);
   // After the note-on, so that the stream it opens has the voice to render.
-  if (impl_->pulse) impl_->pulse->wake();
+  if (impl_->outputs) impl_->outputs->wake();
 }
 
 void FluidSynthSynthesiser::noteOff(int note) {
@@ -341,8 +297,10 @@ void FluidSynthSynthesiser::noteOff(int note) {
 
 bool FluidSynthSynthesiser::waitUntilReady() {
   if (!impl_->readyToPlay(true)) return false;
-  return !impl_->options.audioOutput || impl_->driver ||
-         (impl_->pulse && impl_->pulse->connected());
+  if (!impl_->options.audioOutput) return true;
+  if (!impl_->outputs) return false;
+  impl_->outputs->waitChosen(kOutputWait);
+  return impl_->outputs->sounding();
 }
 
 std::string FluidSynthSynthesiser::soundfont() const {
@@ -351,29 +309,20 @@ std::string FluidSynthSynthesiser::soundfont() const {
 }
 
 std::string FluidSynthSynthesiser::driver() const {
-  if (impl_->pulse) return impl_->pulse->connected() ? kPulseDriver : "";
-  return impl_->driverName;
+  return impl_->outputs ? impl_->outputs->name() : "";
 }
 
 bool FluidSynthSynthesiser::streaming() const {
-  return impl_->pulse && impl_->pulse->streaming();
+  return impl_->outputs && impl_->outputs->streaming();
 }
 
 double FluidSynthSynthesiser::configuredBufferMs() const {
-  if (impl_->pulse) return impl_->pulse->bufferMs();
-  if (!impl_->settings) return 0.0;
-  int periodSize = 0;
-  int periods = 0;
-  double rate = 0.0;
-  fluid_settings_getint(impl_->settings.get(), "audio.period-size", &periodSize);
-  fluid_settings_getint(impl_->settings.get(), "audio.periods", &periods);
-  fluid_settings_getnum(impl_->settings.get(), "synth.sample-rate", &rate);
-  return rate > 0.0 ? 1000.0 * periodSize * periods / rate : 0.0;
+  return impl_->outputs ? impl_->outputs->bufferMs() : 0.0;
 }
 
 void FluidSynthSynthesiser::render(std::span<float> left, std::span<float> right) {
   const size_t frames = std::min(left.size(), right.size());
-  if (impl_->driver || impl_->pulse || !impl_->readyToPlay(true)) {
+  if (impl_->options.audioOutput || !impl_->readyToPlay(true)) {
     std::fill(left.begin(), left.end(), 0.0f);
     std::fill(right.begin(), right.end(), 0.0f);
     return;

@@ -3,13 +3,18 @@
 // desktop's sound server (PulseAudio, or PipeWire through its PulseAudio interface)
 // through the program's own stream (pulse_output.h), else on ALSA. It plays on MIDI
 // channel 0, one program at a time. The stream is open only while something sounds.
-// When neither opened at start, one line says so and the sound server is waited for.
+// When neither opened at start, one line says so and the sound server is waited for;
+// a server that takes the connection and does not answer is said as such and waited
+// for, without trying ALSA, whose default device is usually that same server.
 //
-// Opening never throws and never blocks on the soundfont: the font loads on a thread
-// of its own (see the .cpp for the measurements behind that). When no soundfont or no
-// sound device is found, one line says so and the synthesiser plays nothing.
+// Opening never throws and never blocks, neither on the soundfont nor on the sound
+// output: the font loads on a thread of its own (see the .cpp for the measurements
+// behind that), and the output is chosen on another. Notes played before it is chosen
+// are kept by the program's stream and heard once the server answers. When no
+// soundfont or no sound device is found, one line says so and the synthesiser plays
+// nothing.
 //
-// Apart from the loader thread, every call must come from one thread (the UI thread).
+// Apart from those two threads, every call must come from one thread (the UI thread).
 
 #include <functional>
 #include <memory>
@@ -51,8 +56,9 @@ class FluidSynthSynthesiser : public Synthesiser {
   void noteOn(int note, int velocity) override;
   void noteOff(int note) override;
 
-  // Waits for the soundfont; true when notes will sound (a font is loaded and, unless
-  // offline, a device is open or a sound server answers).
+  // Waits for the soundfont and the choice of output (each bounded); true when notes
+  // will sound (a font is loaded and, unless offline, a device is open or a sound
+  // server answers). For tests and measurements: the program itself never waits.
   bool waitUntilReady();
   // The soundfont in use, the audio output in use now ("" when none: "pulseaudio" only
   // while a server answers) and the output buffering it is configured with, in

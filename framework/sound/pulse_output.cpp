@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "framework/sound/silence_watch.h"
@@ -21,8 +22,10 @@ namespace {
 // in 10 s).
 constexpr int kRetryFirstMs = 100;
 constexpr int kRetryLongestMs = 1000;
-// How long the constructor waits for the server's first answer.
-constexpr int kConnectWaitMs = 3000;
+// How long a server that took the connection has to answer before the first attempt
+// counts as not answering. A live server answers within milliseconds; one starting up
+// (autospawned) within a second or two.
+constexpr int kAnswerWaitMs = 3000;
 // Frames rendered per call of the renderer; a request for more is split.
 constexpr int kChunkFrames = 1024;
 constexpr int kChannels = 2;
@@ -49,6 +52,7 @@ struct PulseOutput::Impl {
   int rate = 48000;
   Render render;
   Report report;
+  Started started;
   pa_threaded_mainloop* loop = nullptr;
   pa_mainloop_api* api = nullptr;
 
@@ -59,7 +63,7 @@ struct PulseOutput::Impl {
   pa_time_event* startWait = nullptr;
   int retryMs = kRetryFirstMs;
   bool firstAttempt = true;
-  bool answered = false;       // the first connection attempt has an outcome
+  bool settled = false;        // the first attempt's outcome is known (and was told)
   bool connectedOnce = false;  // a server answered since the last "went away"
   bool lossPending = false;
   bool closePending = false;
@@ -76,6 +80,8 @@ struct PulseOutput::Impl {
   std::atomic<bool> ready{false};
   std::atomic<bool> streamOpen{false};
   std::atomic<pid_t> tid{0};
+  mutable std::mutex serverMutex;
+  std::string serverName;  // guarded by serverMutex
 
   StreamBuffer buffer;
 
@@ -102,7 +108,19 @@ struct PulseOutput::Impl {
     // Only the first attempt may start a server, as any client would; retries only look.
     const pa_context_flags_t flags = firstAttempt ? PA_CONTEXT_NOFLAGS : PA_CONTEXT_NOAUTOSPAWN;
     firstAttempt = false;
-    if (pa_context_connect(context, nullptr, flags, nullptr) < 0) loseLater();
+    if (pa_context_connect(context, nullptr, flags, nullptr) < 0) return loseLater();
+    if (const char* server = pa_context_get_server(context)) {
+      std::lock_guard lock(serverMutex);
+      serverName = server;
+    }
+  }
+
+  // On the main loop's thread: the first attempt, and the time it has to be answered.
+  static void begin(pa_mainloop_api*, void* data) noexcept {
+    Impl& d = *static_cast<Impl*>(data);
+    if (d.stopping) return;
+    d.startWait = timerIn(d.api, kAnswerWaitMs, &Impl::startWaitOver, &d);
+    d.connect();
   }
 
   static void contextState(pa_context* c, void* data) noexcept {
@@ -114,7 +132,7 @@ struct PulseOutput::Impl {
         d.ready = true;
         d.connectedOnce = true;
         d.retryMs = kRetryFirstMs;
-        d.answer();
+        d.settle(Start::Answered);
         if (d.noteWaiting) {
           d.noteWaiting = false;
           d.openStream();
@@ -129,9 +147,18 @@ struct PulseOutput::Impl {
     }
   }
 
-  void answer() {
-    answered = true;
-    pa_threaded_mainloop_signal(loop, 0);
+  // Tells the first attempt's outcome, once.
+  void settle(Start outcome) {
+    if (settled) return;
+    settled = true;
+    if (startWait) {
+      api->time_free(startWait);
+      startWait = nullptr;
+    }
+    try {
+      if (started) started(outcome);
+    } catch (...) {
+    }
   }
 
   // The context is let go outside its own callbacks.
@@ -150,7 +177,7 @@ struct PulseOutput::Impl {
     if (d.stream && !d.corked) d.noteWaiting = true;
     d.dropStream();
     d.dropContext();
-    d.answer();
+    d.settle(Start::NoServer);
     if (d.connectedOnce) {
       d.connectedOnce = false;
       d.say("the sound server went away: no sound until it is back");
@@ -174,7 +201,8 @@ struct PulseOutput::Impl {
     Impl& d = *static_cast<Impl*>(data);
     api->time_free(e);
     d.startWait = nullptr;
-    d.answer();
+    // A context still there is still connecting or waiting for the server's reply.
+    d.settle(d.context ? Start::NotAnswering : Start::NoServer);
   }
 
   void dropContext() {
@@ -313,7 +341,8 @@ struct PulseOutput::Impl {
   }
 };
 
-PulseOutput::PulseOutput(std::string applicationName, int sampleRate, Render render, Report report)
+PulseOutput::PulseOutput(std::string applicationName, int sampleRate, Render render, Report report,
+                         Started started)
     : impl_(std::make_unique<Impl>()) {
   Impl& d = *impl_;
   d.name = std::move(applicationName);
@@ -321,6 +350,7 @@ PulseOutput::PulseOutput(std::string applicationName, int sampleRate, Render ren
   d.silence = SilenceWatch(sampleRate);
   d.render = std::move(render);
   d.report = std::move(report);
+  d.started = std::move(started);
   d.loop = pa_threaded_mainloop_new();
   if (!d.loop) return;
   d.api = pa_threaded_mainloop_get_api(d.loop);
@@ -330,15 +360,13 @@ PulseOutput::PulseOutput(std::string applicationName, int sampleRate, Render ren
     d.loop = nullptr;
     return;
   }
+  // Connecting runs on the output's thread: even its first step may block (libpulse
+  // starts a server itself when the configuration asks it to). Only the thread's own
+  // start is waited for, to know its id.
   pa_threaded_mainloop_lock(d.loop);
   pa_mainloop_api_once(d.api, &Impl::noteThread, &d);
-  d.startWait = timerIn(d.api, kConnectWaitMs, &Impl::startWaitOver, &d);
-  d.connect();
-  while (!d.answered || d.tid == 0) pa_threaded_mainloop_wait(d.loop);
-  if (d.startWait) {
-    d.api->time_free(d.startWait);
-    d.startWait = nullptr;
-  }
+  pa_mainloop_api_once(d.api, &Impl::begin, &d);
+  while (d.tid == 0) pa_threaded_mainloop_wait(d.loop);
   pa_threaded_mainloop_unlock(d.loop);
   d.buffer.requestRealtime(d.tid, sampleRate, d.report);
 }
@@ -353,6 +381,8 @@ PulseOutput::~PulseOutput() {
     d.dropContext();
     if (d.retry) d.api->time_free(d.retry);
     d.retry = nullptr;
+    if (d.startWait) d.api->time_free(d.startWait);
+    d.startWait = nullptr;
     pa_threaded_mainloop_unlock(d.loop);
     pa_threaded_mainloop_stop(d.loop);
     pa_threaded_mainloop_free(d.loop);
@@ -365,6 +395,11 @@ bool PulseOutput::started() const {
 
 bool PulseOutput::connected() const {
   return impl_->ready;
+}
+
+std::string PulseOutput::server() const {
+  std::lock_guard lock(impl_->serverMutex);
+  return impl_->serverName;
 }
 
 bool PulseOutput::streaming() const {

@@ -11,6 +11,9 @@
 // - Steady under load: the rendering thread asks for real-time scheduling
 //   (realtime.h); the stream's buffer is small when that is granted and larger when not,
 //   which is said once through the report.
+// - Never in the caller's way: nothing here waits for the server. The first attempt's
+//   outcome (a server answered, there is none, or one took the connection and does not
+//   answer) comes through a callback, so that the caller can choose another output.
 // - Back after the server goes: that is said once; the connection is retried with a
 //   back-off of up to a second until a server answers, and the next note plays there,
 //   as does a note that was sounding when the server went.
@@ -32,12 +35,25 @@ class PulseOutput {
   // One line for the user (no program name, no newline); called from any thread.
   using Report = std::function<void(const std::string&)>;
 
-  // Starts the output's thread and connects to the server (the one $PULSE_SERVER
-  // names, else the default), waiting up to a few seconds for its answer; connected()
-  // tells whether one answered. When none did, retrying goes on in the background.
-  // The stream and connection carry applicationName and the media role "music"; the
-  // stream runs at sampleRate, which the renderer must render at.
-  PulseOutput(std::string applicationName, int sampleRate, Render render, Report report);
+  // How the first connection attempt ended.
+  enum class Start {
+    Answered,      // a server answered
+    NoServer,      // none: no socket, the connection refused, or no memory for it
+    NotAnswering,  // a server took the connection but has not answered within a few
+                   // seconds (stopped, or hung): it is still waited for
+  };
+  // Called once, on the output's own thread, with its lock held: it must only note the
+  // outcome and return, never call back into this object.
+  using Started = std::function<void(Start)>;
+
+  // Starts the output's thread, which connects to the server (the one $PULSE_SERVER
+  // names, else the default); returns without waiting for the server. connected()
+  // tells whether one answers; `started`, when given, how the first attempt ended.
+  // When none answered, retrying goes on in the background. The stream and connection
+  // carry applicationName and the media role "music"; the stream runs at sampleRate,
+  // which the renderer must render at.
+  PulseOutput(std::string applicationName, int sampleRate, Render render, Report report,
+              Started started = {});
   ~PulseOutput();
   PulseOutput(const PulseOutput&) = delete;
   PulseOutput& operator=(const PulseOutput&) = delete;
@@ -46,6 +62,9 @@ class PulseOutput {
   bool started() const;
   // True while a server answers.
   bool connected() const;
+  // The server connected to or tried ("unix:/run/user/1000/pulse/native"); empty
+  // before the first attempt.
+  std::string server() const;
   // True while a stream asks for sound (for tests and measurements).
   bool streaming() const;
   // Called from the UI thread right after a note-on: opens the stream when closed (or

@@ -73,11 +73,20 @@ PrivatePulse::PrivatePulse() : dir_(folder()), server_(address()) {
 
 PrivatePulse::~PrivatePulse() {
   if (pid_ != 0) {
+    resume();
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
   }
   std::error_code ignored;
   fs::remove_all(dir_, ignored);
+}
+
+void PrivatePulse::pause() const {
+  if (pid_ != 0) kill(pid_, SIGSTOP);
+}
+
+void PrivatePulse::resume() const {
+  if (pid_ != 0) kill(pid_, SIGCONT);
 }
 
 bool PrivatePulse::answers() const {

@@ -29,6 +29,10 @@ class PrivatePulse {
   // The value for PULSE_SERVER: the same for every server of this process.
   static std::string address();
   bool answers() const;
+  // Stops the server (SIGSTOP) and lets it go on (SIGCONT): stopped, it takes
+  // connections into its socket's backlog and answers none, as a hung server does.
+  void pause() const;
+  void resume() const;
   // A pactl command line addressed to this server.
   std::string pactl(const std::string& args) const;
   const std::string& server() const { return server_; }

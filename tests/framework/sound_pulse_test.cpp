@@ -71,6 +71,7 @@ TEST_F(SoundPulse, TheProcessSynthesiserOpensOnFirstUseAndShutsDownWhenReplaced)
   ASSERT_EQ(installedSynthesiser(), nullptr);
   auto* opened = dynamic_cast<FluidSynthSynthesiser*>(&synthesiser());
   ASSERT_NE(opened, nullptr);
+  EXPECT_TRUE(opened->waitUntilReady());
   EXPECT_EQ(opened->driver(), "pulseaudio");
   opened->noteOn(60, 100);
   EXPECT_TRUE(
@@ -110,8 +111,9 @@ TEST_F(SoundPulse, WithoutAServerItFallsBackToAlsaOrSilence) {
   ::testing::internal::CaptureStderr();
   {
     FluidSynthSynthesiser synth(options);
+    const bool ready = synth.waitUntilReady();
     if (synth.driver() == "alsa") {
-      EXPECT_TRUE(synth.waitUntilReady());
+      EXPECT_TRUE(ready);
       EXPECT_EQ(reports.lines(), std::vector<std::string>{});
     } else {
       EXPECT_EQ(synth.driver(), "");

@@ -126,7 +126,7 @@ TEST_F(SoundServer, SoundBelowHearingLetsTheStreamCloseWhileAVoiceLives) {
         return true;  // a voice sounds throughout
       },
       [](const std::string&) {});
-  ASSERT_TRUE(out.connected());
+  ASSERT_TRUE(eventually(5, [&] { return out.connected(); }));
   out.wake();
   ASSERT_TRUE(eventually(5, [&] { return out.streaming() && hasStream(pulse); }));
   std::this_thread::sleep_for(std::chrono::milliseconds(3000));
@@ -200,6 +200,89 @@ TEST_F(SoundServer, StartedBeforeAnyServerItPlaysOnceOneStarts) {
   synth.noteOff(60);
   EXPECT_EQ(linesWith("no sound:"), 1) << "nothing more is said";
   EXPECT_EQ(linesWith(kWentAway), 0);
+}
+
+// The first attempt's outcome tells a live server, none at all, and one that took the
+// connection and does not answer; the last is still waited for and found once it does.
+TEST_F(SoundServer, TheFirstAttemptTellsALiveServerFromNoneAndFromOneThatDoesNotAnswer) {
+  using Start = PulseOutput::Start;
+  // What the callback told: how many times, and the last outcome.
+  struct Outcomes {
+    std::atomic<int> told{0};
+    std::atomic<Start> last{Start::Answered};
+    PulseOutput::Started sink() {
+      return [this](Start outcome) {
+        last = outcome;
+        ++told;
+      };
+    }
+    bool onlyEver(Start outcome) const { return told == 1 && last == outcome; }
+  };
+  auto silence = [](float* left, float* right, int frames) {
+    std::fill_n(left, frames, 0.0f);
+    std::fill_n(right, frames, 0.0f);
+    return false;
+  };
+  auto quiet = [](const std::string&) {};
+
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.answers()) << "the private pulseaudio did not start";
+  {
+    ScopedEnv server("PULSE_SERVER", pulse.server());
+    Outcomes live;
+    PulseOutput out("test", 48000, silence, quiet, live.sink());
+    EXPECT_TRUE(eventually(5, [&] { return live.onlyEver(Start::Answered); }));
+    EXPECT_TRUE(out.connected());
+    EXPECT_EQ(out.server(), pulse.server());
+  }
+  {
+    ScopedEnv server("PULSE_SERVER", "unix:" + (pulse.dir() / "nobody-here").string());
+    Outcomes none;
+    PulseOutput out("test", 48000, silence, quiet, none.sink());
+    EXPECT_TRUE(eventually(5, [&] { return none.onlyEver(Start::NoServer); }));
+    EXPECT_FALSE(out.connected());
+  }
+  {
+    ScopedEnv server("PULSE_SERVER", pulse.server());
+    pulse.pause();
+    Outcomes hung;
+    PulseOutput out("test", 48000, silence, quiet, hung.sink());
+    EXPECT_EQ(hung.told, 0) << "nothing is waited for before the constructor returns";
+    EXPECT_TRUE(eventually(10, [&] { return hung.onlyEver(Start::NotAnswering); }));
+    EXPECT_FALSE(out.connected());
+    pulse.resume();
+    EXPECT_TRUE(eventually(10, [&] { return out.connected(); })) << "found once it answers";
+    EXPECT_TRUE(hung.onlyEver(Start::NotAnswering)) << "told once";
+  }
+}
+
+// A server that hangs holds nothing back: the synthesiser opens at once, says in one
+// line that the server does not answer (not that no output could be opened: ALSA's
+// default device, usually that same server, is not tried), and a note held meanwhile is
+// heard once the server goes on.
+TEST_F(SoundServer, AServerThatDoesNotAnswerIsSaidOnceAndHeardOnceItGoesOn) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.answers()) << "the private pulseaudio did not start";
+  ScopedEnv server("PULSE_SERVER", pulse.server());
+  pulse.pause();
+  FluidSynthOptions options;  // the default outputs: the server, then ALSA
+  options.report = reports_.sink();
+  FluidSynthSynthesiser synth(options);
+  EXPECT_EQ(reports_.lines(), std::vector<std::string>{}) << "the server was not waited for";
+
+  synth.programChange(kChurchOrgan);
+  synth.noteOn(60, 100);
+  EXPECT_TRUE(eventually(10, [&] { return linesWith("no sound:") > 0; }));
+  EXPECT_EQ(linesWith("no sound: the sound server " + pulse.server() +
+                      " does not answer: no sound until it does"),
+            1);
+  EXPECT_EQ(synth.driver(), "");
+
+  pulse.resume();
+  EXPECT_TRUE(eventually(10, [&] { return synth.driver() == "pulseaudio" && hasStream(pulse); }))
+      << "the held note plays once the server answers";
+  synth.noteOff(60);
+  EXPECT_EQ(linesWith("no sound:"), 1) << "nothing more is said";
 }
 
 }  // namespace
