@@ -2,10 +2,14 @@
 # Both install what is missing first (tools/setup.sh holds the one package list):
 # `make run` only what the program needs, `make test` and `make bench` what they need too.
 JOBS ?= $(shell nproc)
+# The sound servers `make test` installs for its tests: empty, the one the machine has
+# (no second one beside it), or PulseAudio where there is none; "pulseaudio pipewire"
+# installs both, whatever the machine has, so that every sound test runs (CI).
+SOUND_SERVERS ?=
 # cmake --build runs make inside this make: without this, each level names the folder
 # it enters, dozens of lines in every build.
 MAKEFLAGS += --no-print-directory
-SETUP = all
+SETUP = all $(SOUND_SERVERS)
 run: SETUP = program
 # `make test` (and so CI) makes warnings errors; a first `make run` does not, so a user's
 # build does not break on a warning a newer compiler invents. After that `make run`

@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the program, its tests and its benchmarks need.
-# The one list of packages for the whole project: extend it here and nowhere else.
+# setup.sh [GROUP...]: installs the Debian packages of the groups named (all when none is)
+# that are missing. The one list of packages for the whole project: extend it here and
+# nowhere else.
+#   program      building and running the program (`make run`)
+#   all          program, the tests' tools, and a sound server for the tests (`make test`)
+#   pulseaudio   PulseAudio, for the tests that run the program on a private one
+#   pipewire     PipeWire with its PulseAudio service and WirePlumber, for the same
 set -euo pipefail
 
 # What building and running the program needs: all that `make run` installs, so that it
@@ -11,30 +16,65 @@ program=(
   libfluidsynth-dev fluid-soundfont-gm libpulse-dev
   libdbus-1-dev
 )
-# What the tests and benchmarks need besides: private X and sound servers to run the
-# program in (PulseAudio, and PipeWire with its PulseAudio service), and their tools.
+# What the tests and benchmarks need besides, but for the sound servers: private X
+# servers to run the program in, and the tools of both sound servers' clients.
 checks=(
   dbus-daemon
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick x11-utils libx11-dev libxtst-dev
   xkb-data x11-xkb-utils libx11-data
-  pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber python3
+  pulseaudio-utils python3
 )
+# The sound servers. Debian enables each one's user service for every user, and the two
+# listen on the same socket: installed beside the other, either may take the desktop's
+# sound at the next login.
+pulseaudio=(pulseaudio)
+pipewire=(pipewire pipewire-pulse wireplumber)
 
-case ${1:-all} in
-  program) packages=("${program[@]}") ;;
-  all) packages=("${program[@]}" "${checks[@]}") ;;
-  *)
-    echo "usage: $0 [program|all]" >&2
-    exit 2
-    ;;
-esac
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+[ $# -gt 0 ] || set -- all
+packages=() servers=() tests=no
+for group in "$@"; do
+  case $group in
+    program) packages+=("${program[@]}") ;;
+    all)
+      packages+=("${program[@]}" "${checks[@]}")
+      tests=yes
+      ;;
+    pulseaudio) servers+=("${pulseaudio[@]}") ;;
+    pipewire) servers+=("${pipewire[@]}") ;;
+    *)
+      echo "$0: no group '$group' (program, all, pulseaudio, pipewire)" >&2
+      exit 2
+      ;;
+  esac
+done
+
+# The tests' sound server, when none is named: the one the machine has, else PulseAudio,
+# which most sound tests run on. The tests that need the other are skipped.
+if [ $tests = yes ] && [ ${#servers[@]} -eq 0 ]; then
+  has=""
+  installed pulseaudio && has+=" PulseAudio"
+  installed pipewire-pulse && has+=" PipeWire"
+  case $has in
+    " PipeWire")
+      echo "This machine has PipeWire: PulseAudio is not installed, and the tests that need it are skipped."
+      ;;
+    " PulseAudio")
+      echo "This machine has PulseAudio: PipeWire is not installed, and the tests that need it are skipped."
+      ;;
+    "")
+      servers=("${pulseaudio[@]}")
+      echo "No sound server here: the tests get PulseAudio, and those that need PipeWire are skipped (make test SOUND_SERVERS=\"pulseaudio pipewire\" installs both)."
+      ;;
+  esac
+fi
+packages+=("${servers[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  installed "$p" || missing+=("$p")
 done
 
 [ ${#missing[@]} -eq 0 ] && exit 0
