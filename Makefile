@@ -6,11 +6,18 @@ JOBS ?= $(shell nproc)
 # (no second one beside it), or PulseAudio where there is none; "pulseaudio pipewire"
 # installs both, whatever the machine has, so that every sound test runs (CI).
 SOUND_SERVERS ?=
+# `make bench` measures with what the machine has; REALTIMEKIT=grant installs RealtimeKit
+# and has it grant real-time scheduling to every process while the benchmarks run.
+REALTIMEKIT ?=
+ifneq ($(filter-out grant,$(REALTIMEKIT)),)
+$(error REALTIMEKIT=$(REALTIMEKIT): the one value it takes is grant)
+endif
 # cmake --build runs make inside this make: without this, each level names the folder
 # it enters, dozens of lines in every build.
 MAKEFLAGS += --no-print-directory
 SETUP = all $(SOUND_SERVERS)
 run: SETUP = program
+bench: SETUP = all $(SOUND_SERVERS) bench $(if $(REALTIMEKIT),realtimekit)
 # `make test` (and so CI) makes warnings errors; a first `make run` does not, so a user's
 # build does not break on a warning a newer compiler invents. After that `make run`
 # keeps whatever the build folder has cached, so going between the two rebuilds nothing
@@ -45,7 +52,7 @@ test: build build-asan
 
 bench: build
 	cmake --build build --target benchmarks -j $(JOBS)
-	-./build/bench/velmo_bench
+	-VELMO_BENCH_REALTIMEKIT=$(REALTIMEKIT) ./build/bench/velmo_bench
 
 clean:
 	rm -rf build build-asan

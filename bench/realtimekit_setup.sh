@@ -3,14 +3,15 @@
 #
 # up: makes RealtimeKit grant real-time scheduling on this machine, as a desktop's active
 # session would, so that the sound thread's real-time request can be measured by hand or
-# by the benchmarks as an unprivileged user. Installs rtkit, polkitd and dbus when
-# missing, starts the system bus, polkitd and rtkit-daemon when they are not running, and
-# writes a polkit rule granting RealtimeKit's actions to every process when no rule for
-# them is there. Ends with RealtimeKit answering, or fails.
+# by the benchmarks as an unprivileged user. Starts the system bus, polkitd and
+# rtkit-daemon when they are not running, and writes a polkit rule granting RealtimeKit's
+# actions to every process when no rule for them is there. Ends with RealtimeKit
+# answering, or fails. It installs nothing: without rtkit, polkitd and dbus
+# (`tools/setup.sh realtimekit`) it fails before it changes anything.
 #
 # down: undoes what `up` did, as written in RECORD, in reverse order: stops the daemons
 # and the bus it started, by their pids, and removes the files and folders it created.
-# What was there before `up` is left alone, and so are the packages it installed.
+# What was there before `up` is left alone.
 #
 # `up` writes each change to RECORD the moment it makes it, so that `down` undoes a
 # set-up that failed or was interrupted half-way; run `down` on every way out (a trap).
@@ -46,7 +47,7 @@ rule=$rules/49-realtimekit-grant.rules
 marker="// Written for one run of velmo's benchmarks: removed when the run ends."
 
 if [ "$(id -u)" -ne 0 ]; then
-  say "must run as root (it installs rtkit and starts system daemons)" >&2
+  say "must run as root (it starts system daemons and writes a polkit rule)" >&2
   exit 1
 fi
 
@@ -132,25 +133,24 @@ remember() { echo "$*" >>"$record"; }
 
 # --- up --------------------------------------------------------------------------------
 
-# 0. What a killed run left goes first; then this run's record is the one in place, and
-# names the run it belongs to (the caller), so that no other run takes it over.
+# 0. What a killed run left goes first.
 undo_left_behind
-ln -sfn "$record" "$current"
-remember owner "$PPID" "$(tr '\0' '\n' <"/proc/$PPID/cmdline" | head -n 1)"
 
-# 1. The packages, which stay installed.
+# 1. The packages, installed by the project's one list of them, never here.
 missing=()
 for p in rtkit polkitd dbus-daemon dbus-bin; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends --no-remove "${missing[@]}" >/dev/null
-  say "installed ${missing[*]}"
-else
-  say "rtkit, polkitd and dbus are installed"
+  say "not installed: ${missing[*]} (tools/setup.sh realtimekit)" >&2
+  exit 1
 fi
+say "rtkit, polkitd and dbus are installed"
+
+# Then this run's record is the one in place, and names the run it belongs to (the
+# caller), so that no other run takes it over.
+ln -sfn "$record" "$current"
+remember owner "$PPID" "$(tr '\0' '\n' <"/proc/$PPID/cmdline" | head -n 1)"
 
 bus_call() {  # method, arguments...: the bus daemon's own reply, printed literally
   dbus-send --system --print-reply=literal --reply-timeout=2000 --dest=org.freedesktop.DBus \

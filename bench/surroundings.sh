@@ -26,26 +26,15 @@ prepare_unprivileged() {
   fi
 }
 
-# prepare_peer: VMPK from Debian's package, installed here when missing (as root), set in
-# its own settings file to play through its FluidSynth output: the General MIDI soundfont
-# this program uses, PulseAudio (the private server, through PULSE_SERVER), MIDI input and
-# thru off; everything else at VMPK's defaults. Its keyboard map stays the default one.
+# prepare_peer: VMPK from Debian's package (which `make bench` installs through
+# tools/setup.sh), set in its own settings file to play through its FluidSynth output: the
+# General MIDI soundfont this program uses, PulseAudio (the private server, through
+# PULSE_SERVER), MIDI input and thru off; everything else at VMPK's defaults. Its keyboard
+# map stays the default one.
 prepare_peer() {
   if ! command -v vmpk >/dev/null; then
-    if ! is_root; then
-      export VELMO_BENCH_NO_PEER="vmpk is not installed, and installing it needs root"
-      return
-    fi
-    # Without its recommends: they bring JACK 2, which conflicts with the JACK 1 that
-    # libfluidsynth-dev may have brought, and apt would take the program's own build
-    # dependencies away to make room. Nothing is ever removed here.
-    note "installing the peer, Debian's vmpk"
-    apt-get update -qq >"$E2E_TMP/apt.log" 2>&1
-    if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends --no-remove \
-      vmpk >"$E2E_TMP/apt.log" 2>&1; then
-      export VELMO_BENCH_NO_PEER="apt-get install vmpk failed: $(tail -n 1 "$E2E_TMP/apt.log")"
-      return
-    fi
+    export VELMO_BENCH_NO_PEER="vmpk is not installed (tools/setup.sh bench installs it)"
+    return
   fi
   if [[ ! -r $PEER_SOUNDFONT ]]; then
     export VELMO_BENCH_NO_PEER="no soundfont at $PEER_SOUNDFONT (fluid-soundfont-gm)"
@@ -69,14 +58,23 @@ EOF
   note "the peer: $VELMO_BENCH_PEER ($(dpkg-query -W -f '${Version}' vmpk 2>/dev/null))"
 }
 
-# prepare_realtimekit SETUP: RealtimeKit on the system bus, granting its actions, set up
-# by the script SETUP (root only; it changes the machine, so only a benchmark runs it),
-# which ends with RealtimeKit answering or fails. What it changed is written to
+# prepare_realtimekit SETUP: RealtimeKit on the system bus, granting its actions to every
+# process, set up by the script SETUP (root only), which ends with RealtimeKit answering
+# or fails; only when VELMO_BENCH_REALTIMEKIT is "grant" (`make bench REALTIMEKIT=grant`),
+# as it changes the machine's policy while it runs. What it changed is written to
 # $E2E_TMP/rtkit.record for undo_realtimekit, which the caller's exit trap must run.
+# Not asked for, it only undoes what a run killed outright left, a grant to every process
+# that would otherwise stay for good.
 prepare_realtimekit() {
   local setup=$1
   if [[ ! -f $setup ]]; then
     export VELMO_BENCH_RTKIT="no RealtimeKit set-up script ($(basename "$setup"))"
+  elif [[ ${VELMO_BENCH_REALTIMEKIT:-} != grant ]]; then
+    export VELMO_BENCH_RTKIT="RealtimeKit's grant was not asked for (make bench REALTIMEKIT=grant)"
+    if is_root; then
+      local line
+      while read -r line; do note "$line"; done < <(bash "$setup" left-behind 2>&1)
+    fi
   elif ! is_root; then
     export VELMO_BENCH_RTKIT="setting up RealtimeKit needs root"
   else

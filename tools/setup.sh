@@ -6,6 +6,8 @@
 #   all          program, the tests' tools, and a sound server for the tests (`make test`)
 #   pulseaudio   PulseAudio, for the tests that run the program on a private one
 #   pipewire     PipeWire with its PulseAudio service and WirePlumber, for the same
+#   bench        the program the benchmarks compare this one with (`make bench`)
+#   realtimekit  what the benchmarks' RealtimeKit grant runs (`make bench REALTIMEKIT=grant`)
 set -euo pipefail
 
 # What building and running the program needs: all that `make run` installs, so that it
@@ -30,6 +32,10 @@ checks=(
 # sound at the next login.
 pulseaudio=(pulseaudio)
 pipewire=(pipewire pipewire-pulse wireplumber)
+# VMPK, without its recommends (see the install below).
+bench=(vmpk)
+# Installing rtkit enables its service on a systemd machine: only ever asked for.
+realtimekit=(rtkit polkitd dbus-daemon dbus-bin)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
@@ -44,8 +50,10 @@ for group in "$@"; do
       ;;
     pulseaudio) servers+=("${pulseaudio[@]}") ;;
     pipewire) servers+=("${pipewire[@]}") ;;
+    bench) packages+=("${bench[@]}") ;;
+    realtimekit) packages+=("${realtimekit[@]}") ;;
     *)
-      echo "$0: no group '$group' (program, all, pulseaudio, pipewire)" >&2
+      echo "$0: no group '$group' (program, all, pulseaudio, pipewire, bench, realtimekit)" >&2
       exit 2
       ;;
   esac
@@ -74,18 +82,23 @@ packages+=("${servers[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
+  case " ${missing[*]} " in *" $p "*) continue ;; esac
   installed "$p" || missing+=("$p")
 done
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+# Without recommends: vmpk's bring JACK 2, which conflicts with the JACK 1 that
+# libfluidsynth-dev may have brought, and apt would take the program's own build
+# dependencies away to make room. Never at the cost of a package already there: apt stops
+# and says which it would remove.
+options=(-y --no-install-recommends --no-remove)
 if [ "$(id -u)" -ne 0 ]; then
   echo "Some packages this program needs are missing. Install them with:" >&2
-  echo "  sudo apt-get install -y ${missing[*]}" >&2
+  echo "  sudo apt-get install ${options[*]} ${missing[*]}" >&2
   exit 1
 fi
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-# Never at the cost of a package already there: apt stops and says which it would remove.
-apt-get install -y -qq --no-install-recommends --no-remove "${missing[@]}"
+apt-get install -qq "${options[@]}" "${missing[@]}"

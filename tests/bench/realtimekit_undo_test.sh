@@ -5,6 +5,7 @@
 # the machine is not touched. Undone last first; only what the record names, and a pid
 # only while it still runs the program recorded. Then what a run killed outright left
 # (SETUP left-behind): undone when its run has ended, left alone while it still runs.
+# Then the set-up itself (SETUP up) on a machine without its packages, through stubs.
 # Root only, as the set-up is: skipped (77) otherwise.
 set -u
 setup=$1
@@ -113,6 +114,41 @@ bash "$setup" down "$tmp/other.record"
 expect "another run's undo leaves the link" test -L "$VELMO_REALTIMEKIT_CURRENT"
 bash "$setup" down "$tmp/mine.record"
 expect "a run's own undo removes its link" test ! -L "$VELMO_REALTIMEKIT_CURRENT"
+
+# The set-up installs nothing: without its packages it fails, saying what installs them,
+# before it changes anything. dpkg-query finds nothing installed, apt-get writes down any
+# call, and dbus-send answers as the system bus would, so that a set-up that went on
+# anyway would still change nothing but this test's folder.
+stubs=$tmp/bin
+mkdir "$stubs"
+cat >"$stubs/dpkg-query" <<'EOF'
+#!/usr/bin/env bash
+echo "dpkg-query: no packages found matching ${!#}" >&2
+exit 1
+EOF
+cat >"$stubs/apt-get" <<'EOF'
+#!/usr/bin/env bash
+echo "$*" >>"$STUB_APT_LOG"
+EOF
+cat >"$stubs/dbus-send" <<'EOF'
+#!/usr/bin/env bash
+echo "boolean true"
+EOF
+chmod +x "$stubs"/*
+stubbed() { [[ $(PATH=$stubs:$PATH command -v "$1") == "$stubs/$1" ]]; }
+if stubbed dpkg-query && stubbed apt-get && stubbed dbus-send; then
+  export STUB_APT_LOG=$tmp/apt.log VELMO_REALTIMEKIT_RULES=$tmp/up-rules.d
+  PATH=$stubs:$PATH bash "$setup" up "$tmp/up.record" >"$tmp/up.out" 2>&1
+  expect "without its packages the set-up fails" test $? -ne 0
+  expect "it says which are missing and what installs them" grep -qxF \
+    "realtimekit setup: not installed: rtkit polkitd dbus-daemon dbus-bin (tools/setup.sh realtimekit)" \
+    "$tmp/up.out"
+  expect "it installs nothing" test ! -e "$STUB_APT_LOG"
+  expect "it writes no rule" test ! -e "$VELMO_REALTIMEKIT_RULES"
+  expect "it records and links no set-up" test ! -e "$tmp/up.record" -a ! -L "$VELMO_REALTIMEKIT_CURRENT"
+else
+  expect "the stubs are the commands found, so that the set-up is run" false
+fi
 
 if [ $failed -eq 0 ]; then echo passed; else echo failed; fi
 exit $failed

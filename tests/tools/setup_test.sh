@@ -2,7 +2,8 @@
 # setup_test.sh SETUP: what tools/setup.sh would install, on machines made up by stubs of
 # dpkg-query (the packages installed), id (the user) and apt-get (which only writes down
 # what it is asked), so that nothing is ever installed: above all no second sound server
-# beside the one a machine has, and never a package removed or a recommend added.
+# beside the one a machine has, nothing of the benchmarks' unless asked, and never a
+# package removed or a recommend added.
 # shellcheck disable=SC2317  # functions called through expect
 set -u
 setup=$1
@@ -109,17 +110,28 @@ expect "the program alone: no sound server, no client tools, no tests' tools" \
 expect "the program alone: nothing said" test -z "$out"
 
 on "" 0 all
+expect "the tests: nothing of the benchmarks'" installs_none vmpk rtkit polkitd dbus-bin
+on "" 0 all bench
+expect "the benchmarks: the peer" installs vmpk
+expect "the benchmarks: no RealtimeKit unless asked" installs_none rtkit polkitd dbus-bin
+on "" 0 all realtimekit
+expect "RealtimeKit asked for: it, polkit and the bus's tools" \
+  installs_all rtkit polkitd dbus-bin dbus-daemon
+expect "a package of two groups is asked for once" \
+  test "$(grep -o ' dbus-daemon ' <<<"$installs" | wc -l)" -eq 1
+
+on "" 0 bench
 expect "the list is brought up to date first" test "$(head -n 1 <<<"$apt")" = "update -qq"
 expect "installed without recommends, never removing a package, without questions" \
-  grep -q -- '^install -y .*--no-install-recommends --no-remove .*pulseaudio-utils' <<<"$apt"
+  grep -q -- '^install .*-y --no-install-recommends --no-remove .*vmpk' <<<"$apt"
 
-on "" 1000 all
+on "" 1000 all bench
 expect "not root: it stops" test "$status" -eq 1
 expect "not root: apt-get is not run" test -z "$apt"
-expect "not root: it gives the one line to run" \
-  grep -q '^  sudo apt-get install -y .*pulseaudio-utils' <<<"$out"
+expect "not root: it gives the one line to run, with the same options" \
+  grep -q '^  sudo apt-get install -y --no-install-recommends --no-remove .*vmpk' <<<"$out"
 
-on "pipewire pipewire-pulse wireplumber" 0 pipewire
+on "rtkit polkitd dbus-daemon dbus-bin" 0 realtimekit
 expect "nothing missing: apt-get is not run" test -z "$apt" -a "$status" -eq 0
 
 on "" 0 all jack
