@@ -167,19 +167,34 @@ struct FluidSynthSynthesiser::Impl {
 
   // On the loader thread (or the constructor's): the first candidate that loads wins.
   void loadSoundfont(const std::vector<std::string>& candidates) {
+    // What was wrong with the first font that could not be loaded.
     std::string damage;
+    auto noteDamage = [&](const std::string& path, const std::string& what) {
+      if (damage.empty()) damage = (candidates.size() == 1 ? "it" : path) + " is " + what;
+    };
     for (const std::string& path : candidates) {
-      // Whole SoundFont 2 files only: other files, and a font cut short, would reach
-      // libinstpatch, which logs its own assertion failures to stderr.
-      if (!fluid_is_soundfont(path.c_str())) continue;
+      // The cheap checks first, for their clearer words: a file that is no SoundFont 2
+      // at all, or one cut short.
+      clearFluidError();
+      if (!fluid_is_soundfont(path.c_str())) {
+        const std::string why = lastFluidError();
+        noteDamage(path, why.empty() ? "not a SoundFont 2 file" : "unreadable: " + why);
+        continue;
+      }
       if (std::string why = cutShort(path); !why.empty()) {
-        if (damage.empty()) damage = (candidates.size() == 1 ? "it" : path) + " is " + why;
+        noteDamage(path, why);
         continue;
       }
       // Presets are not reset on all 16 channels: with dynamic sample loading that would
       // read the drum kit of channel 9 too. Only channel 0 plays, and it starts on the
-      // piano like every General MIDI channel.
-      const int id = fluid_synth_sfload(synth.get(), path.c_str(), 0);
+      // piano like every General MIDI channel. A font FluidSynth's own loader rejects
+      // goes on to libinstpatch's, whose complaints are kept off the terminal: the line
+      // below quotes the first loader's reason, which names the damage.
+      int id = FLUID_FAILED;
+      {
+        QuietLibraries quiet;
+        id = fluid_synth_sfload(synth.get(), path.c_str(), 0);
+      }
       if (id != FLUID_FAILED) {
         fluid_synth_program_select(synth.get(), kChannel, id, 0, 0);
         {
@@ -189,9 +204,11 @@ struct FluidSynthSynthesiser::Impl {
         endLoad(Load::Loaded);
         return;
       }
+      const std::string why = firstFluidError();
+      noteDamage(path, why.empty() ? "damaged" : "damaged: " + why);
     }
-    const std::string line = "no sound: could not load the soundfont " + joined(candidates, " or ");
-    report(damage.empty() ? withFluidReason(line) : line + " (" + damage + ")");
+    report("no sound: could not load the soundfont " + joined(candidates, " or ") + " (" +
+           damage + ")");
     endLoad(Load::Failed);
   }
 
@@ -255,9 +272,13 @@ FluidSynthSynthesiser::FluidSynthSynthesiser(FluidSynthOptions options)
   for (const std::string& path : d.options.soundfonts)
     if (isSoundfontFile(path)) candidates.push_back(path);
   if (candidates.empty()) {
-    d.report("no sound: no General MIDI soundfont found in " +
-             joined(soundfontFolders(d.options.soundfonts), " or ") +
-             " (install the Debian package " + kSoundfontPackage + ")");
+    const std::string folder = directoryAmong(d.options.soundfonts);
+    if (!folder.empty())
+      d.report("no sound: the soundfont " + folder + " is a directory, not a file");
+    else
+      d.report("no sound: no General MIDI soundfont found in " +
+               joined(soundfontFolders(d.options.soundfonts), " or ") +
+               " (install the Debian package " + kSoundfontPackage + ")");
     d.becomeSilent();
     return;
   }

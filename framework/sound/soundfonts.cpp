@@ -64,6 +64,14 @@ bool isSoundfontFile(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
+std::string directoryAmong(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return path;
+  }
+  return {};
+}
+
 std::string cutShort(const std::string& path) {
   // "RIFF", then the size of what follows the first 8 bytes, little-endian.
   unsigned char header[8] = {};

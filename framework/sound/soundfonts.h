@@ -24,6 +24,10 @@ std::vector<std::string> soundfontFolders(const std::vector<std::string>& paths)
 
 bool isSoundfontFile(const std::string& path);
 
+// The first of the paths that is a directory, or "": where a font should be, a folder
+// stands (an unpacking gone wrong), which "not found" would hide.
+std::string directoryAmong(const std::vector<std::string>& paths);
+
 // When the file is a RIFF file that ends before its header says it does (a download or
 // copy cut off), what to tell the user: "cut short: N of its M bytes"; else empty.
 std::string cutShort(const std::string& path);
