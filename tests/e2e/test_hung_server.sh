@@ -14,7 +14,15 @@ start_sound
 # connect succeeds and its first request is never answered.
 kill -STOP "$E2E_PULSE_PID"
 resume_server() { kill -CONT "$E2E_PULSE_PID" 2>/dev/null; }
-trap 'resume_server; e2e_cleanup' EXIT
+# However the script ends, the server goes on first, so that the harness stops it at
+# once; the script's exit status is handed on to the harness's clean-up.
+on_exit() {
+  local status=$?
+  resume_server
+  (exit "$status")
+  e2e_cleanup
+}
+trap on_exit EXIT
 
 # start_app gives up after the harness's usual timeout, well before libpulse's own 30 s.
 stopped() { [[ $(awk '/^State:/ { print $2 }' "/proc/$E2E_PULSE_PID/status") == T ]]; }
