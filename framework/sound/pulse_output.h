@@ -68,7 +68,8 @@ class PulseOutput {
   // True while a stream asks for sound (for tests and measurements).
   bool streaming() const;
   // Called from the UI thread right after a note-on: opens the stream when closed (or
-  // once a server answers again) and restarts the count towards closing it.
+  // once a server answers again) and restarts the count towards closing it. Returns at
+  // once: the output's thread does that work, woken through an event.
   void wake();
   // The buffer that streams are opened with now, in milliseconds.
   double bufferMs() const;

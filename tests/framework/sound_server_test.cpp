@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -200,6 +202,49 @@ TEST_F(SoundServer, StartedBeforeAnyServerItPlaysOnceOneStarts) {
   synth.noteOff(60);
   EXPECT_EQ(linesWith("no sound:"), 1) << "nothing more is said";
   EXPECT_EQ(linesWith(kWentAway), 0);
+}
+
+// A note-on never waits for the output's thread, which may hold its lock for long (in
+// libpulse, starting a server on the first attempt): here it renders and waits until
+// the second wake() has returned, or gives up after 10 s, which wake() would wait for
+// if it took the lock.
+TEST_F(SoundServer, WakeReturnsWhileTheOutputsThreadHoldsItsLock) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.answers()) << "the private pulseaudio did not start";
+  ScopedEnv server("PULSE_SERVER", pulse.server());
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool rendering = false;
+  bool woken = false;
+  bool gaveUp = false;
+  PulseOutput out(
+      "test", 48000,
+      [&](float* left, float* right, int frames) {
+        std::fill_n(left, frames, 0.0f);
+        std::fill_n(right, frames, 0.0f);
+        std::unique_lock lock(mutex);
+        if (!rendering) {
+          rendering = true;
+          changed.notify_all();
+          gaveUp = !changed.wait_for(lock, std::chrono::seconds(10), [&] { return woken; });
+        }
+        return true;
+      },
+      [](const std::string&) {});
+  ASSERT_TRUE(eventually(5, [&] { return out.connected(); }));
+  out.wake();
+  {
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(5), [&] { return rendering; }));
+  }
+  out.wake();
+  {
+    std::lock_guard lock(mutex);
+    woken = true;
+    changed.notify_all();
+  }
+  std::lock_guard lock(mutex);
+  EXPECT_FALSE(gaveUp) << "wake() waited for the output's thread";
 }
 
 // The first attempt's outcome tells a live server, none at all, and one that took the
