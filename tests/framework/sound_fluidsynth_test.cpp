@@ -172,6 +172,30 @@ void expectSilentAndWorking(FluidSynthSynthesiser& synth) {
   EXPECT_LT(rms(renderSeconds(synth, 0.1)), kSilence);
 }
 
+// What loading the one font at `path` in the background said: its lines, and what
+// reached standard error meanwhile. The synthesiser must stay silent and working.
+struct FailedLoad {
+  std::vector<std::string> lines;
+  std::string written;
+};
+FailedLoad loadSilently(const std::filesystem::path& path) {
+  SoundReports reports;
+  FluidSynthOptions options = offline(/*background=*/true);
+  options.soundfonts = {path.string()};
+  options.report = reports.sink();
+  FailedLoad result;
+  {
+    testing_support::StderrWatch watch;
+    {
+      FluidSynthSynthesiser synth(options);
+      expectSilentAndWorking(synth);
+    }
+    result.written = watch.takeNew();
+  }
+  result.lines = reports.lines();
+  return result;
+}
+
 TEST(SoundFluidSynthFailures, NoSoundfontSaysSoOnceAndPlaysSilently) {
   SoundReports reports;
   FluidSynthOptions options;  // with a device: none may be opened for nothing
@@ -218,21 +242,8 @@ TEST_F(SoundFluidSynth, ASoundfontCutShortSaysSoOnceAndNothingElse) {
   const auto path = std::filesystem::temp_directory_path() / "sound_test_cut_short.sf2";
   std::filesystem::copy_file(whole, path, std::filesystem::copy_options::overwrite_existing);
   std::filesystem::resize_file(path, 100000);
-  SoundReports reports;
-  FluidSynthOptions options = offline(/*background=*/true);
-  options.soundfonts = {path.string()};
-  options.report = reports.sink();
-  std::string written;
-  {
-    testing_support::StderrWatch watch;
-    {
-      FluidSynthSynthesiser synth(options);
-      expectSilentAndWorking(synth);
-    }
-    written = watch.takeNew();
-  }
+  const auto [lines, written] = loadSilently(path);
   std::filesystem::remove(path);
-  const std::vector<std::string> lines = reports.lines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].rfind("no sound: could not load the soundfont " + path.string() +
                                " (it is cut short: 100000 of its ",
@@ -245,16 +256,8 @@ TEST_F(SoundFluidSynth, ASoundfontCutShortSaysSoOnceAndNothingElse) {
 TEST(SoundFluidSynthFailures, ACorruptSoundfontSaysSoOnceAndPlaysSilently) {
   const auto path = std::filesystem::temp_directory_path() / "sound_test_corrupt.sf2";
   std::ofstream(path) << "RIFF but not a soundfont";
-  SoundReports reports;
-  FluidSynthOptions options = offline(/*background=*/true);
-  options.soundfonts = {path.string()};
-  options.report = reports.sink();
-  {
-    FluidSynthSynthesiser synth(options);
-    expectSilentAndWorking(synth);
-  }
+  const std::vector<std::string> lines = loadSilently(path).lines;
   std::filesystem::remove(path);
-  const std::vector<std::string> lines = reports.lines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], "no sound: could not load the soundfont " + path.string() +
                           " (it is not a SoundFont 2 file)");
@@ -283,20 +286,7 @@ TEST(SoundFluidSynthFailures, ADamagedSoundfontSaysSoInOneLineAndNothingElse) {
   const auto path = std::filesystem::temp_directory_path() / "sound_test_damaged.sf2";
   for (const std::string& bytes : damaged) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    SoundReports reports;
-    FluidSynthOptions options = offline(/*background=*/true);
-    options.soundfonts = {path.string()};
-    options.report = reports.sink();
-    std::string written;
-    {
-      testing_support::StderrWatch watch;
-      {
-        FluidSynthSynthesiser synth(options);
-        expectSilentAndWorking(synth);
-      }
-      written = watch.takeNew();
-    }
-    const std::vector<std::string> lines = reports.lines();
+    const auto [lines, written] = loadSilently(path);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("no sound: could not load the soundfont " + path.string() +
                                  " (it is damaged: ",
